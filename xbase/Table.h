@@ -17,6 +17,7 @@
 // Indexes follow every change through TableObserver.
 #pragma once
 
+#include "xbase/FieldInfo.h"
 #include "xbase/Status.h"
 
 #include <cstdint>
@@ -33,21 +34,6 @@ class MemoFile;
 class Cipher;
 
 enum class OpenMode { Shared = 0, ReadOnly = 1, Exclusive = 2 };
-
-// One field of a table, as the descriptor on disk says.
-struct FieldInfo {
-    std::string name;  // as stored: upper case, at most 10 characters
-    char type = 'C';   // C N F D L M G P B I Y T 0 (VFP _NullFlags) ...
-    int width = 0;     // bytes in the record
-    int decimals = 0;
-    int offset = 0;    // first byte in the record; the deletion byte is 0
-    uint8_t flags = 0; // VFP field flags: 0x01 system, 0x02 nullable, 0x04 binary
-    int nullBit = -1;  // bit of this field in _NullFlags, -1 when not nullable
-    bool memoRef = false;    // the field holds a memo block number (M, G, P, B width 10)
-    bool binaryMemo = false; // 4-byte binary block number (Visual FoxPro)
-
-    bool isNullable() const { return nullBit >= 0; }
-};
 
 // What create() is given per field. Names are made upper case; widths of D,
 // L, M are fixed (8, 1, 10) whatever is given.
@@ -107,7 +93,16 @@ public:
     uint32_t headerLength() const;
     uint32_t recordLength() const;
     uint16_t memoBlockSize() const; // 0 without a memo file
+    // The fields in record order (FieldInfo.h); the _NullFlags field of a
+    // Visual FoxPro table is among them with type '0'.
     const std::vector<FieldInfo> &fields() const;
+    // Whether field `field` holds a memo block number (M, G, P; B of width 10
+    // outside Visual FoxPro), and whether that number is 4 binary bytes
+    // (Visual FoxPro) rather than 10 ASCII digits.
+    bool isMemoField(int field) const;
+    bool isBinaryMemoPointer(int field) const;
+    // Visual FoxPro field flags (0x01 system, 0x02 nullable, 0x04 binary).
+    uint8_t fieldFlags(int field) const;
     // Index of a field by name without regard to ASCII case; -1 when none.
     int fieldIndex(std::string_view name) const;
 
