@@ -1,0 +1,115 @@
+// Start-up runs strictly in order: configuration, splash and single
+// instance, language, password, title, main window. Each step may end the
+// program; later steps never run before earlier ones have finished.
+#include "app/Startup.h"
+
+#include "app/Config.h"
+#include "app/Language.h"
+#include "app/SplashWindow.h"
+#include "app/TPwDlg.h"
+#include "app/TfrmZV_Main.h"
+#include "platform/SingleInstance.h"
+#include "platform/SystemInfo.h"
+#include "toolkit/MessageBox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTimer>
+#include <QTranslator>
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+constexpr int kAlreadyRunningMilliseconds = 2000;
+
+// Qt's own dialog texts (button captions and the like) in the language of
+// the chosen language file.
+void installQtTranslation(QApplication &app, const QString &languageFile)
+{
+    QString locale = QStringLiteral("en");
+    if (languageFile.compare(QStringLiteral("QorvaGER.lng"), Qt::CaseInsensitive) == 0)
+        locale = QStringLiteral("de");
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_") + locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+// The busy cursor from Tessaron.ANI in the working directory, for the whole
+// start-up. Qt has no animated cursors; the file switches on the system's own
+// busy cursor instead.
+void startBusyCursor()
+{
+    if (QFileInfo::exists(QStringLiteral("Tessaron.ANI")))
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+}
+
+} // namespace
+
+int runTessaron(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+
+    // 1. Configuration.
+    Config &cfg = config();
+    try {
+        LoadConfiguration(cfg, platform::SystemInfo::programDirectory());
+    } catch (const std::exception &e) {
+        tk::MessageBox::error(nullptr, QString::fromLocal8Bit(e.what()));
+        return 1;
+    }
+
+    // 2. Splash and single instance.
+    startBusyCursor();
+    auto splash = std::make_unique<SplashWindow>(QFileInfo(QApplication::applicationFilePath()).lastModified().date());
+    platform::SingleInstance instance(QStringLiteral("Tessaron"));
+    if (!instance.acquire() && instance.alreadyRunning()) {
+        splash->setStatus(QStringLiteral("Tessaron läuft bereits !"));
+        splash->show();
+        splash->repaint();
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (elapsed.elapsed() < kAlreadyRunningMilliseconds)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        return 0;
+    }
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents();
+
+    // 3. Language.
+    ChooseLanguage(cfg);
+    if (!LoadLanguage(cfg))
+        return 1;
+    installQtTranslation(app, cfg.Language);
+    CheckLanguageVersion(cfg);
+
+    // 4. Password.
+    if (!cfg.AccessGranted) {
+        TPwDlg dialog(cfg.ZVPass);
+        dialog.exec();
+        dialog.hide();
+        cfg.AccessGranted = dialog.accessGranted();
+        if (!cfg.AccessGranted)
+            return 0;
+    }
+
+    // 5. Title.
+    QApplication::setApplicationName(QStringLiteral("Tessaron"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tessaron"));
+
+    // 6. Main window and message loop.
+    TfrmZV_Main mainWindow;
+    QObject::connect(&mainWindow, &TfrmZV_Main::firstShown, &mainWindow, [&splash]() { splash.reset(); });
+    if (qEnvironmentVariable("TESSARON_EXIT_AFTER_START") == QLatin1String("1")) {
+        QObject::connect(&mainWindow, &TfrmZV_Main::firstShown, &mainWindow,
+                         [&mainWindow]() { QTimer::singleShot(0, &mainWindow, &QWidget::close); });
+    }
+    mainWindow.show();
+    return app.exec();
+}
