@@ -1,0 +1,64 @@
+#!/bin/sh
+# Sets up, builds and runs Tessaron on Debian 12.
+#   ./tessaron.sh run     install what is missing, build a release build, start the program
+#   ./tessaron.sh test    install what is missing, build with sanitizers, run every test headless
+#   ./tessaron.sh bench   install what is missing, build a release build, run the benchmarks
+set -eu
+
+cd "$(dirname "$0")"
+top=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
+  libcdio-dev libcdio-cdda-dev libsqlite3-dev libgtest-dev clang-14 libclang-rt-14-dev
+  xvfb xauth poppler-utils fonts-liberation2 python3 python3-dbfread python3-dbf libdbd-xbase-perl"
+
+install_missing() {
+    missing=""
+    for p in $packages; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing="$missing $p"
+        fi
+    done
+    [ -z "$missing" ] && return 0
+    echo "Installing:$missing"
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
+}
+
+configure() { # dir, extra cmake arguments...
+    dir=$1
+    shift
+    cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+}
+
+case "${1:-}" in
+run)
+    install_missing
+    configure "$top/build-release" -DCMAKE_BUILD_TYPE=Release -DTESSARON_TESTS=OFF
+    cmake --build "$top/build-release" -j "$jobs" --target tessaron
+    exec "$top/build-release/bin/tessaron"
+    ;;
+test)
+    install_missing
+    configure "$top/build-tests" -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON -DTESSARON_TESTS=ON
+    cmake --build "$top/build-tests" -j "$jobs"
+    cd "$top/build-tests"
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --timeout 600
+    ;;
+bench)
+    install_missing
+    configure "$top/build-release" -DCMAKE_BUILD_TYPE=Release -DTESSARON_TESTS=OFF -DTESSARON_BENCH=ON
+    cmake --build "$top/build-release" -j "$jobs"
+    for b in "$top"/build-release/bench/*; do
+        [ -x "$b" ] && "$b"
+    done
+    ;;
+*)
+    echo "usage: $0 run|test|bench" >&2
+    exit 2
+    ;;
+esac
