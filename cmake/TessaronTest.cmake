@@ -1,7 +1,8 @@
 # tessaron_add_test(NAME <name> FOLDER <dir> LIBS <libs...> [QT])
 #
 # Adds one test executable built from every Test*.cpp of <dir>/tests and
-# registers it with CTest. Qt tests run headless on the offscreen platform;
+# registers it with CTest. QtTest files register their classes with
+# TESSARON_TEST (testing/TestRegistry.h) and share one main. Qt tests run headless on the offscreen platform;
 # tests that need a locale set it themselves.
 function(tessaron_add_test)
     cmake_parse_arguments(T "QT;GTEST" "NAME;FOLDER;TIMEOUT" "LIBS;SOURCES" ${ARGN})
@@ -18,7 +19,8 @@ function(tessaron_add_test)
         set_target_properties(${T_NAME} PROPERTIES AUTOMOC OFF)
     endif()
     if(T_QT)
-        target_link_libraries(${T_NAME} PRIVATE Qt6::Test)
+        target_sources(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/testing/QtTestMain.cpp)
+        target_link_libraries(${T_NAME} PRIVATE Qt6::Test Qt6::Widgets)
     endif()
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     target_compile_definitions(${T_NAME} PRIVATE
