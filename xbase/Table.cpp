@@ -1,0 +1,983 @@
+// DBF tables. Byte table of what this file writes (little-endian):
+//
+//   Header, 32 bytes
+//     0   1  type: 0x03 plain, 0xF5 with an FPT memo file
+//     1   3  last update: year mod 100, month, day
+//     4   4  record count
+//     8   2  header length = 32 + 32 * fields + 1
+//     10  2  record length = 1 + sum of the widths
+//     12  2  key check of an encrypted table (low 16 bits, see Cipher.h); 0
+//     14  1  zero
+//     15  1  encryption: 0x00 none, 0xE1 encrypted, 0xE2 encryption under way
+//     16  8  salt of an encrypted table; zero
+//     24  4  while 0xE2: records enciphered so far (1..n are); zero
+//     28  1  flags: 0x01 a structural CDX belongs to the table (set by the
+//            index code); FoxPro 2.x sets no memo bit
+//     29  1  code-page mark: 0x03 Windows-1252
+//     30  2  zero
+//   Field descriptors, 32 bytes each
+//     0   11 name, NUL-padded; 11 type letter; 12 4 offset in the record;
+//     16  1  width; 17 1 decimals; 18..31 zero
+//   0x0D after the last descriptor
+//   Records of `record length` bytes: deletion byte (0x20 live, 0x2A
+//   deleted), then the fields; of an encrypted table, every byte after the
+//   deletion byte is enciphered
+//   0x1A after the last record
+//
+// Crash safety. States of the tail of the file: (A) header count N, records
+// 1..N on disk, maybe stray bytes after them; (B) a new record written after
+// record N but not yet counted. Rules:
+//   1. An append writes the record (and the 0x1A after it) before the header
+//      count that claims it (append, flushPending: A -> B -> A). The header
+//      never claims a record that is not on disk; a crash in B loses only
+//      the uncounted record(s), and the next append overwrites them.
+//   2. Exclusive opens collect appends in memory and write them as one run
+//      followed by the count (flushPending, at 64 KB, flush, commit, close,
+//      and before anything else reads the file); a crash loses the appends
+//      since the last flush, never earlier records.
+//   3. A replace is one write of one record at its place; a crash during it
+//      damages that record only.
+//   4. Memo values are written before the record that points to them (see
+//      MemoFile.h).
+//   5. Encryption marks the header "under way" with the number of records
+//      done and advances that number after each record (encrypt), so a crash
+//      leaves every record readable with the password; a later encrypt()
+//      resumes.
+//   6. commit() syncs data and header to disk.
+// Appends in shared mode hold the header lock from reading the count until
+// the new count is written.
+#include "xbase/Table.h"
+
+#include "xbase/Cipher.h"
+#include "xbase/Dates.h"
+#include "xbase/Env.h"
+#include "xbase/MemoFile.h"
+
+#include <algorithm>
+#include <cassert>
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <set>
+#include <thread>
+
+namespace xb {
+
+namespace {
+
+// Lock offsets of the FoxPro family: record n at kLockBase - n, the header
+// ("record 0") at kLockBase. The byte above marks how the file is open:
+// shared and read-only opens hold it shared, an exclusive open exclusively.
+constexpr uint64_t kLockBase = 2147483646ull;
+constexpr uint64_t kOpenMarker = 2147483647ull;
+
+constexpr uint8_t kPlain = 0x00;
+constexpr uint8_t kEncrypted = 0xE1;
+constexpr uint8_t kEncrypting = 0xE2;
+
+constexpr std::size_t kPendingLimit = 64 * 1024;
+constexpr std::size_t kReadAhead = 64 * 1024;
+
+uint16_t load16(const unsigned char *p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t load32(const unsigned char *p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+void store16(unsigned char *p, uint16_t v)
+{
+    p[0] = static_cast<unsigned char>(v);
+    p[1] = static_cast<unsigned char>(v >> 8);
+}
+void store32(unsigned char *p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+bool knownVersion(uint8_t v)
+{
+    switch (v) {
+    case 0x02: case 0x03: case 0x04: case 0x05: case 0x30: case 0x31: case 0x32: case 0x43:
+    case 0x63: case 0x83: case 0x8B: case 0x8E: case 0xCB: case 0xE5: case 0xF5: case 0xFB:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool knownType(char t)
+{
+    return std::strchr("CNFDLMGPBIYT0VQW@+O", t) != nullptr && t != 0;
+}
+
+std::string baseName(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string withExtension(const std::string &path, const char *ext)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    const std::string stem = (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        ? path : path.substr(0, dot);
+    return stem + ext;
+}
+
+std::string upper(std::string_view s)
+{
+    std::string out(s);
+    for (char &c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    return out;
+}
+
+} // namespace
+
+struct Table::Impl {
+    Env *env = nullptr;
+    std::unique_ptr<File> file;
+    std::unique_ptr<MemoFile> memo;
+    std::string path, memoPath, name;
+    OpenMode mode = OpenMode::Shared;
+
+    unsigned char header[32] = {};
+    uint32_t headerLength = 0, recordLength = 0, count = 0;
+    std::vector<FieldInfo> fields;
+    std::vector<unsigned char> memoRef, binaryMemo, fieldFlags;
+
+    // Appends not yet written (exclusive only): records pendingFirst.. .
+    std::string pending;
+    uint32_t pendingFirst = 0;
+    // Read-ahead: records cacheFirst .. cacheFirst + cacheCount - 1.
+    std::string cache;
+    uint32_t cacheFirst = 0, cacheCount = 0, lastRead = 0;
+
+    std::set<uint32_t> recordLocks;
+    int headerLockDepth = 0;
+    int lockTimeoutMs = 5000;
+    bool exclusiveUpgrade = false;
+
+    std::string password;
+    std::unique_ptr<Cipher> cipher;
+    std::vector<TableObserver *> observers;
+
+    bool writable() const { return mode != OpenMode::ReadOnly; }
+    uint8_t encState() const { return header[15]; }
+    uint32_t encProgress() const { return load32(header + 24); }
+    uint64_t recordOffset(uint32_t recno) const { return headerLength + uint64_t(recno - 1) * recordLength; }
+    uint32_t pendingCount() const { return recordLength ? uint32_t(pending.size() / recordLength) : 0; }
+
+    Status parse(uint64_t fileSize);
+    Status readCount();
+    Status writeCount(uint32_t n);
+    Status writeHeaderBytes(int from, int to);
+    Status flushPending();
+    void makeCipher();
+    bool recordEnciphered(uint32_t recno) const
+    {
+        return encState() == kEncrypted || (encState() == kEncrypting && recno <= encProgress());
+    }
+    void decipher(uint32_t recno, char *record) const
+    {
+        if (cipher && recordEnciphered(recno))
+            cipher->applyToRecord(recno, record + 1, recordLength - 1);
+    }
+    Status checkWritable(const char *what) const;
+    Status notifyAppended(uint32_t recno, const char *record);
+    Status notifyReplaced(uint32_t recno, const char *oldRecord, const char *newRecord);
+};
+
+Table::Table() : d(std::make_unique<Impl>()) {}
+
+Table::~Table()
+{
+    if (d->file) {
+        d->flushPending();
+        unlockAll();
+    }
+}
+
+Status Table::Impl::parse(uint64_t fileSize)
+{
+    if (fileSize < 32)
+        return Status::corrupt(path + ": file of " + std::to_string(fileSize) + " bytes is no DBF table (header truncated)");
+    std::size_t got = 0;
+    Status s = file->read(0, header, 32, &got);
+    if (!s)
+        return s;
+    if (!knownVersion(header[0])) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "0x%02X", header[0]);
+        return Status::corrupt(path + ": not a DBF table (type byte " + buf + ")");
+    }
+    count = load32(header + 4);
+    headerLength = load16(header + 8);
+    recordLength = load16(header + 10);
+    if (headerLength < 33 || headerLength > fileSize)
+        return Status::corrupt(path + ": header length " + std::to_string(headerLength) + " impossible for a file of "
+                               + std::to_string(fileSize) + " bytes");
+    if (recordLength < 2)
+        return Status::corrupt(path + ": record length " + std::to_string(recordLength) + " impossible");
+
+    std::string desc(headerLength - 32, '\0');
+    if (!(s = file->read(32, desc.data(), desc.size(), &got)))
+        return s;
+    if (got < desc.size())
+        return Status::corrupt(path + ": field descriptors truncated");
+    const bool vfp = header[0] == 0x30 || header[0] == 0x31 || header[0] == 0x32;
+    int offset = 1, nullBits = 0;
+    std::size_t pos = 0;
+    for (;; pos += 32) {
+        if (pos >= desc.size())
+            return Status::corrupt(path + ": field descriptors not terminated by 0x0D");
+        if (static_cast<unsigned char>(desc[pos]) == 0x0D)
+            break;
+        if (pos + 32 > desc.size())
+            return Status::corrupt(path + ": field descriptors not terminated by 0x0D");
+        const auto *p = reinterpret_cast<const unsigned char *>(desc.data() + pos);
+        FieldInfo f;
+        const std::size_t nameLen = strnlen(reinterpret_cast<const char *>(p), 11);
+        f.name.assign(reinterpret_cast<const char *>(p), nameLen);
+        const int number = int(pos / 32) + 1;
+        if (f.name.empty())
+            return Status::corrupt(path + ": field " + std::to_string(number) + " has no name");
+        for (char c : f.name)
+            if (static_cast<unsigned char>(c) < 0x20)
+                return Status::corrupt(path + ": field " + std::to_string(number) + " has a broken name");
+        f.type = static_cast<char>(p[11]);
+        if (f.type >= 'a' && f.type <= 'z')
+            f.type = static_cast<char>(f.type - 32);
+        if (!knownType(f.type)) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "0x%02X", p[11]);
+            return Status::corrupt(path + ": unknown field type " + buf + " of field " + f.name);
+        }
+        f.width = p[16];
+        f.decimals = p[17];
+        if (f.type == 'C' && !vfp && f.decimals > 0) {
+            // Character fields wider than 255 keep the high byte in "decimals".
+            f.width += f.decimals * 256;
+            f.decimals = 0;
+        }
+        if (f.width == 0)
+            return Status::corrupt(path + ": field " + f.name + " has width 0");
+        f.offset = offset;
+        offset += f.width;
+        const uint8_t flags = vfp ? p[18] : 0;
+        if (vfp && (flags & 0x02) && f.type != '0')
+            f.nullable = true, f.nullBit = nullBits++;
+        const bool ref = f.type == 'M' || f.type == 'G' || f.type == 'P' || f.type == 'W'
+            || (f.type == 'B' && !vfp && f.width == 10);
+        memoRef.push_back(ref && (f.width == 10 || f.width == 4));
+        binaryMemo.push_back(ref && f.width == 4);
+        fieldFlags.push_back(flags);
+        fields.push_back(std::move(f));
+    }
+    if (fields.empty())
+        return Status::corrupt(path + ": table without fields");
+    if (uint32_t(offset) != recordLength)
+        return Status::corrupt(path + ": record length " + std::to_string(recordLength) + " differs from the fields' "
+                               + std::to_string(offset));
+    const uint64_t need = headerLength + uint64_t(count) * recordLength;
+    if (need > fileSize) {
+        const uint64_t whole = fileSize > headerLength ? (fileSize - headerLength) / recordLength : 0;
+        return Status::corrupt(path + ": record count " + std::to_string(count) + " beyond the file size (holds "
+                               + std::to_string(whole) + " whole records)");
+    }
+    return Status::ok();
+}
+
+Status Table::open(Env *env, const std::string &path, OpenMode mode, std::unique_ptr<Table> &out)
+{
+    if (!env)
+        env = Env::posix();
+    std::unique_ptr<Table> t(new Table);
+    Impl &d = *t->d;
+    d.env = env;
+    d.mode = mode;
+    std::string real;
+    Status s = env->findFileNoCase(path, &real);
+    if (!s)
+        return Status::notFound(path + ": table does not exist");
+    d.path = real;
+    d.name = baseName(real);
+    if (!(s = env->openFile(real, mode != OpenMode::ReadOnly, d.file)))
+        return s;
+    s = d.file->tryLock(kOpenMarker, 1, mode == OpenMode::Exclusive ? File::LockKind::Exclusive : File::LockKind::Shared);
+    if (!s)
+        return Status::locked(real + (mode == OpenMode::Exclusive ? ": in use by another user"
+                                                                  : ": opened exclusively by another user"));
+    uint64_t size = 0;
+    if (!(s = d.file->size(&size)) || !(s = d.parse(size)))
+        return s;
+    bool anyMemo = false;
+    for (unsigned char m : d.memoRef)
+        anyMemo = anyMemo || m;
+    if (anyMemo) {
+        std::string memoPath;
+        if (!env->findFileNoCase(withExtension(real, ".fpt"), &memoPath))
+            return Status::notFound(real + ": memo file " + baseName(withExtension(real, ".FPT")) + " is missing");
+        if (!(s = MemoFile::open(env, memoPath, mode != OpenMode::ReadOnly, d.memo)))
+            return s;
+        d.memoPath = memoPath;
+    }
+    out = std::move(t);
+    return Status::ok();
+}
+
+Status Table::create(Env *env, const std::string &path, const std::vector<FieldSpec> &specs,
+                     const CreateOptions &options)
+{
+    if (!env)
+        env = Env::posix();
+    if (specs.empty() || specs.size() > 255)
+        return Status::badArgument(path + ": a table needs 1 to 255 fields");
+    std::string desc;
+    std::set<std::string> names;
+    int offset = 1;
+    bool anyMemo = false;
+    for (const FieldSpec &spec : specs) {
+        const std::string name = upper(spec.name);
+        bool nameOk = !name.empty() && name.size() <= 10 && name[0] >= 'A' && name[0] <= 'Z';
+        for (char c : name)
+            nameOk = nameOk && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
+        if (!nameOk)
+            return Status::badArgument(path + ": invalid field name \"" + spec.name + "\"");
+        if (!names.insert(name).second)
+            return Status::badArgument(path + ": field " + name + " given twice");
+        char type = spec.type >= 'a' && spec.type <= 'z' ? static_cast<char>(spec.type - 32) : spec.type;
+        int width = spec.width, decimals = spec.decimals;
+        switch (type) {
+        case 'C':
+            decimals = 0;
+            if (width < 1 || width > 254)
+                return Status::badArgument(path + ": width of character field " + name + " must be 1 to 254");
+            break;
+        case 'N': case 'F':
+            if (width < 1 || width > 20 || decimals < 0 || (decimals > 0 && decimals > width - 2))
+                return Status::badArgument(path + ": width or decimals of numeric field " + name + " out of range");
+            break;
+        case 'D': width = 8; decimals = 0; break;
+        case 'L': width = 1; decimals = 0; break;
+        case 'M': case 'G': case 'P': width = 10; decimals = 0; anyMemo = true; break;
+        default:
+            return Status::badArgument(path + ": field type '" + std::string(1, type) + "' of " + name
+                                       + " cannot be created (C N F D L M G P)");
+        }
+        unsigned char d[32] = {};
+        std::memcpy(d, name.data(), name.size());
+        d[11] = static_cast<unsigned char>(type);
+        store32(d + 12, static_cast<uint32_t>(offset));
+        d[16] = static_cast<unsigned char>(width);
+        d[17] = static_cast<unsigned char>(decimals);
+        desc.append(reinterpret_cast<const char *>(d), 32);
+        offset += width;
+    }
+    if (offset > 65500)
+        return Status::badArgument(path + ": record of " + std::to_string(offset) + " bytes too long");
+    if (anyMemo && options.memoBlockSize == 0)
+        return Status::badArgument(path + ": memo block size 0");
+
+    unsigned char h[32] = {};
+    h[0] = anyMemo ? 0xF5 : 0x03;
+    const Date today = xb::today();
+    h[1] = static_cast<unsigned char>(today.year % 100);
+    h[2] = static_cast<unsigned char>(today.month);
+    h[3] = static_cast<unsigned char>(today.day);
+    store16(h + 8, static_cast<uint16_t>(32 + desc.size() + 1));
+    store16(h + 10, static_cast<uint16_t>(offset));
+    h[29] = options.codePageMark;
+    std::string bytes(reinterpret_cast<const char *>(h), 32);
+    bytes += desc;
+    bytes += '\x0D';
+    bytes += '\x1A';
+
+    // The new file is written under a temporary name and renamed into place,
+    // so a table of that name is replaced whole or not at all.
+    const std::string temp = path + ".new";
+    std::unique_ptr<File> file;
+    Status s = env->createFile(temp, true, file);
+    if (!s)
+        return s;
+    if (!(s = file->write(0, bytes.data(), bytes.size())) || !(s = file->sync())) {
+        file.reset();
+        env->removeFile(temp);
+        return s;
+    }
+    file.reset();
+    const std::string memoPath = withExtension(path, ".FPT");
+    if (anyMemo && !(s = MemoFile::create(env, memoPath, options.memoBlockSize))) {
+        env->removeFile(temp);
+        return s;
+    }
+    // Another case of the same names would shadow ours on open.
+    std::string other;
+    if (env->findFileNoCase(withExtension(path, ".fpt"), &other) && other != memoPath && !anyMemo)
+        env->removeFile(other);
+    return env->renameFile(temp, path);
+}
+
+const std::string &Table::path() const { return d->path; }
+const std::string &Table::memoPath() const { return d->memoPath; }
+OpenMode Table::mode() const { return d->mode; }
+uint8_t Table::versionByte() const { return d->header[0]; }
+bool Table::isVisualFoxPro() const { return d->header[0] == 0x30 || d->header[0] == 0x31 || d->header[0] == 0x32; }
+uint8_t Table::tableFlags() const { return d->header[28]; }
+uint8_t Table::codePageMark() const { return d->header[29]; }
+uint32_t Table::headerLength() const { return d->headerLength; }
+uint32_t Table::recordLength() const { return d->recordLength; }
+uint16_t Table::memoBlockSize() const { return d->memo ? static_cast<uint16_t>(d->memo->blockSize()) : 0; }
+const std::vector<FieldInfo> &Table::fields() const { return d->fields; }
+bool Table::isMemoField(int f) const { return f >= 0 && f < int(d->fields.size()) && d->memoRef[f]; }
+bool Table::isBinaryMemoPointer(int f) const { return f >= 0 && f < int(d->fields.size()) && d->binaryMemo[f]; }
+uint8_t Table::fieldFlags(int f) const { return f >= 0 && f < int(d->fields.size()) ? d->fieldFlags[f] : 0; }
+Env *Table::env() const { return d->env; }
+
+int Table::fieldIndex(std::string_view name) const
+{
+    for (std::size_t i = 0; i < d->fields.size(); ++i) {
+        const std::string &n = d->fields[i].name;
+        if (n.size() == name.size()
+            && std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) {
+                   return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+               }))
+            return int(i);
+    }
+    return -1;
+}
+
+Status Table::Impl::readCount()
+{
+    if (mode == OpenMode::Exclusive)
+        return Status::ok();
+    unsigned char b[4];
+    std::size_t got = 0;
+    Status s = file->read(4, b, 4, &got);
+    if (!s)
+        return s;
+    if (got < 4)
+        return Status::corrupt(path + ": header truncated");
+    const uint32_t n = load32(b);
+    if (n != count) {
+        count = n;
+        header[4] = b[0], header[5] = b[1], header[6] = b[2], header[7] = b[3];
+        cacheCount = 0;
+    }
+    return Status::ok();
+}
+
+Status Table::recordCount(uint32_t *out)
+{
+    Status s = d->readCount();
+    *out = d->count;
+    return s;
+}
+
+uint32_t Table::knownRecordCount() const { return d->count; }
+
+void Table::refresh()
+{
+    if (d->mode != OpenMode::Exclusive)
+        d->cacheCount = 0;
+}
+
+Status Table::Impl::writeHeaderBytes(int from, int to)
+{
+    return file->write(from, header + from, to - from);
+}
+
+Status Table::Impl::writeCount(uint32_t n)
+{
+    const Date today = xb::today();
+    header[1] = static_cast<unsigned char>(today.year % 100);
+    header[2] = static_cast<unsigned char>(today.month);
+    header[3] = static_cast<unsigned char>(today.day);
+    store32(header + 4, n);
+    return writeHeaderBytes(1, 8);
+}
+
+Status Table::Impl::flushPending()
+{
+    if (pending.empty())
+        return Status::ok();
+    // Rule 2: the run of records and the end mark, then the count.
+    pending += '\x1A';
+    Status s = file->write(recordOffset(pendingFirst), pending.data(), pending.size());
+    pending.pop_back();
+    if (!s)
+        return s;
+    const uint32_t n = pendingFirst + pendingCount() - 1;
+    if (!(s = writeCount(n)))
+        return s;
+    pending.clear();
+    pendingFirst = 0;
+    return Status::ok();
+}
+
+Status Table::flush()
+{
+    return d->flushPending();
+}
+
+Status Table::commit()
+{
+    Status s = d->flushPending();
+    if (s)
+        s = d->file->sync();
+    if (s && d->memo && d->writable())
+        s = d->memo->sync();
+    return s;
+}
+
+Status Table::read(uint32_t recno, char *record)
+{
+    Impl &i = *d;
+    const uint32_t rl = i.recordLength;
+    if (recno == 0 || recno > i.count) {
+        Status s = i.readCount();
+        if (!s)
+            return s;
+        if (recno == 0 || recno > i.count)
+            return Status::notFound(i.path + ": no record " + std::to_string(recno));
+    }
+    if (!i.pending.empty() && recno >= i.pendingFirst) {
+        std::memcpy(record, i.pending.data() + uint64_t(recno - i.pendingFirst) * rl, rl);
+        i.decipher(recno, record);
+        return Status::ok();
+    }
+    if (recno < i.cacheFirst || recno >= i.cacheFirst + i.cacheCount) {
+        // Read ahead when walking forward, a single record otherwise.
+        uint32_t last = i.pending.empty() ? i.count : i.pendingFirst - 1;
+        uint32_t n = 1;
+        if (recno == i.lastRead + 1)
+            n = std::max<uint32_t>(1, std::min<uint32_t>(uint32_t(kReadAhead / rl), last - recno + 1));
+        i.cache.resize(uint64_t(n) * rl);
+        std::size_t got = 0;
+        Status s = i.file->read(i.recordOffset(recno), i.cache.data(), i.cache.size(), &got);
+        if (!s) {
+            i.cacheCount = 0;
+            return s;
+        }
+        if (got < rl) {
+            i.cacheCount = 0;
+            return Status::corrupt(i.path + ": file ends inside record " + std::to_string(recno));
+        }
+        i.cacheFirst = recno;
+        i.cacheCount = uint32_t(got / rl);
+    }
+    i.lastRead = recno;
+    std::memcpy(record, i.cache.data() + uint64_t(recno - i.cacheFirst) * rl, rl);
+    i.decipher(recno, record);
+    return Status::ok();
+}
+
+Status Table::Impl::checkWritable(const char *what) const
+{
+    if (!writable())
+        return Status::readOnly(path + ": opened read-only, cannot " + what);
+    if (encState() != kPlain && (!cipher || (encState() == kEncrypted && (load16(header + 12) != (cipher->keyCheck() & 0xFFFF)))))
+        return Status::badArgument(path + ": wrong or missing password, cannot " + what);
+    return Status::ok();
+}
+
+Status Table::Impl::notifyAppended(uint32_t recno, const char *record)
+{
+    Status result;
+    for (TableObserver *o : observers) {
+        Status s = o->recordAppended(recno, record);
+        if (!s && result)
+            result = s;
+    }
+    return result;
+}
+
+Status Table::Impl::notifyReplaced(uint32_t recno, const char *oldRecord, const char *newRecord)
+{
+    Status result;
+    for (TableObserver *o : observers) {
+        Status s = o->recordReplaced(recno, oldRecord, newRecord);
+        if (!s && result)
+            result = s;
+    }
+    return result;
+}
+
+Status Table::replace(uint32_t recno, const char *record)
+{
+    Impl &i = *d;
+    Status s = i.checkWritable("change a record");
+    if (!s)
+        return s;
+    const uint32_t rl = i.recordLength;
+    std::string old(rl, '\0');
+    if (!(s = read(recno, old.data())))
+        return s;
+    std::string bytes(record, rl);
+    if (i.cipher && i.recordEnciphered(recno))
+        i.cipher->applyToRecord(recno, bytes.data() + 1, rl - 1);
+    if (!i.pending.empty() && recno >= i.pendingFirst) {
+        std::memcpy(i.pending.data() + uint64_t(recno - i.pendingFirst) * rl, bytes.data(), rl);
+    } else {
+        if (i.mode == OpenMode::Shared && lockedByOther(recno))
+            return Status::locked(i.path + ": record " + std::to_string(recno) + " is locked by another user");
+        // Rule 3: one write at the record's place.
+        if (!(s = i.file->write(i.recordOffset(recno), bytes.data(), rl))) {
+            i.cacheCount = 0;
+            return s;
+        }
+        if (recno >= i.cacheFirst && recno < i.cacheFirst + i.cacheCount)
+            std::memcpy(i.cache.data() + uint64_t(recno - i.cacheFirst) * rl, bytes.data(), rl);
+    }
+    return i.notifyReplaced(recno, old.data(), record);
+}
+
+Status Table::append(const char *record, uint32_t *recno)
+{
+    Impl &i = *d;
+    Status s = i.checkWritable("append");
+    if (!s)
+        return s;
+    const uint32_t rl = i.recordLength;
+    if (i.mode == OpenMode::Exclusive) {
+        if (i.count == 0xFFFFFFFEu)
+            return Status::badArgument(i.path + ": table full");
+        if (i.pending.empty())
+            i.pendingFirst = i.count + 1;
+        const uint32_t n = i.count + 1;
+        // Pending records are kept as they go to disk (enciphered).
+        const std::size_t at = i.pending.size();
+        i.pending.append(record, rl);
+        if (i.cipher && i.recordEnciphered(n))
+            i.cipher->applyToRecord(n, i.pending.data() + at + 1, rl - 1);
+        i.count = n;
+        *recno = n;
+        if (i.pending.size() >= kPendingLimit && !(s = i.flushPending()))
+            return s;
+        return i.notifyAppended(n, record);
+    }
+    if (!(s = lockHeader()))
+        return s;
+    if (!(s = i.readCount())) {
+        unlockHeader();
+        return s;
+    }
+    const uint32_t n = i.count + 1;
+    std::string bytes(record, rl);
+    if (i.cipher && i.recordEnciphered(n))
+        i.cipher->applyToRecord(n, bytes.data() + 1, rl - 1);
+    bytes += '\x1A';
+    // Rule 1: record and end mark first, then the count.
+    s = i.file->write(i.recordOffset(n), bytes.data(), bytes.size());
+    if (s)
+        s = i.writeCount(n);
+    if (!s)
+        i.readCount(); // the count stays what the header says
+    unlockHeader();
+    if (!s)
+        return s;
+    i.count = n;
+    *recno = n;
+    return i.notifyAppended(n, record);
+}
+
+std::string Table::blankRecord() const
+{
+    std::string r(d->recordLength, ' ');
+    for (std::size_t f = 0; f < d->fields.size(); ++f) {
+        const FieldInfo &fi = d->fields[f];
+        const bool binary = d->binaryMemo[f] || fi.type == 'I' || fi.type == 'Y' || fi.type == 'T'
+            || fi.type == '0' || fi.type == '@' || fi.type == '+' || fi.type == 'O' || fi.type == 'Q'
+            || (fi.type == 'B' && !d->memoRef[f]);
+        if (binary)
+            std::memset(r.data() + fi.offset, 0, fi.width);
+    }
+    return r;
+}
+
+Status Table::setDeleted(uint32_t recno, bool deleted)
+{
+    std::string r(d->recordLength, '\0');
+    Status s = read(recno, r.data());
+    if (!s)
+        return s;
+    const char mark = deleted ? '*' : ' ';
+    if (r[0] == mark)
+        return Status::ok();
+    r[0] = mark;
+    return replace(recno, r.data());
+}
+
+uint32_t Table::memoBlock(int field, const char *record) const
+{
+    if (!isMemoField(field))
+        return 0;
+    const FieldInfo &f = d->fields[field];
+    const auto *p = reinterpret_cast<const unsigned char *>(record + f.offset);
+    if (d->binaryMemo[field])
+        return load32(p);
+    uint64_t v = 0;
+    for (int i = 0; i < f.width; ++i) {
+        if (p[i] >= '0' && p[i] <= '9')
+            v = v * 10 + (p[i] - '0');
+        else if (p[i] != ' ' && p[i] != 0)
+            return 0xFFFFFFFFu; // not a block number
+        if (v > 0xFFFFFFFFull)
+            return 0xFFFFFFFFu;
+    }
+    return static_cast<uint32_t>(v);
+}
+
+Status Table::readMemo(int field, const char *record, std::string &out, uint32_t *type)
+{
+    out.clear();
+    if (!isMemoField(field))
+        return Status::badArgument(d->path + ": field " + std::to_string(field + 1) + " is no memo field");
+    const uint32_t block = memoBlock(field, record);
+    if (block == 0xFFFFFFFFu)
+        return Status::corrupt(d->path + ": memo pointer of field " + d->fields[field].name + " is not a block number");
+    if (block == 0)
+        return Status::ok();
+    if (!d->memo)
+        return Status::notFound(d->path + ": no memo file");
+    Status s = d->memo->read(block, out, type);
+    if (!s)
+        return Status(s.code() == Status::Code::Corrupt
+                          ? Status::corrupt(s.detail() + " (field " + d->fields[field].name + ")")
+                          : s);
+    return s;
+}
+
+Status Table::writeMemo(uint32_t recno, int field, std::string_view data, uint32_t type)
+{
+    Impl &i = *d;
+    Status s = i.checkWritable("write a memo");
+    if (!s)
+        return s;
+    if (!isMemoField(field) || !i.memo)
+        return Status::badArgument(i.path + ": field " + std::to_string(field + 1) + " is no memo field");
+    std::string r(i.recordLength, '\0');
+    if (!(s = read(recno, r.data())))
+        return s;
+    uint32_t old = memoBlock(field, r.data());
+    if (old == 0xFFFFFFFFu)
+        old = 0;
+    uint32_t block = 0;
+    if (!(s = lockHeader()))
+        return s;
+    s = i.memo->write(old, data, type, &block);
+    unlockHeader();
+    if (!s)
+        return s;
+    const FieldInfo &f = i.fields[field];
+    if (i.binaryMemo[field]) {
+        store32(reinterpret_cast<unsigned char *>(r.data() + f.offset), block);
+    } else {
+        std::string digits = block ? std::to_string(block) : std::string();
+        if (digits.size() > std::size_t(f.width))
+            return Status::badArgument(i.path + ": memo block number too large");
+        std::memset(r.data() + f.offset, ' ', f.width);
+        std::memcpy(r.data() + f.offset + f.width - digits.size(), digits.data(), digits.size());
+    }
+    return replace(recno, r.data());
+}
+
+Status Table::lockRecord(uint32_t recno)
+{
+    if (d->mode == OpenMode::ReadOnly)
+        return Status::readOnly(d->path + ": opened read-only, cannot lock record " + std::to_string(recno));
+    if (recno == 0 || recno >= kLockBase)
+        return Status::badArgument(d->path + ": no record " + std::to_string(recno) + " to lock");
+    if (d->recordLocks.count(recno))
+        return Status::ok();
+    Status s = d->file->tryLock(kLockBase - recno, 1, File::LockKind::Exclusive);
+    if (!s)
+        return s.code() == Status::Code::Locked
+            ? Status::locked(d->path + ": record " + std::to_string(recno) + " is locked by another user")
+            : s;
+    d->recordLocks.insert(recno);
+    return Status::ok();
+}
+
+Status Table::unlockRecord(uint32_t recno)
+{
+    if (!d->recordLocks.erase(recno))
+        return Status::ok();
+    return d->file->unlock(kLockBase - recno, 1);
+}
+
+void Table::unlockAll()
+{
+    for (uint32_t recno : d->recordLocks)
+        d->file->unlock(kLockBase - recno, 1);
+    d->recordLocks.clear();
+    if (d->headerLockDepth > 0 && d->mode != OpenMode::Exclusive)
+        d->file->unlock(kLockBase, 1);
+    d->headerLockDepth = 0;
+}
+
+bool Table::holdsRecordLock(uint32_t recno) const
+{
+    return d->recordLocks.count(recno) > 0;
+}
+
+bool Table::lockedByOther(uint32_t recno)
+{
+    if (recno == 0 || recno >= kLockBase || d->mode == OpenMode::Exclusive)
+        return false;
+    bool other = false;
+    if (!d->file->testLock(kLockBase - recno, 1, File::LockKind::Exclusive, &other))
+        return false;
+    return other;
+}
+
+Status Table::lockHeader()
+{
+    if (d->mode == OpenMode::ReadOnly)
+        return Status::readOnly(d->path + ": opened read-only, cannot lock the header");
+    if (d->headerLockDepth > 0 || d->mode == OpenMode::Exclusive) {
+        ++d->headerLockDepth;
+        return Status::ok();
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(d->lockTimeoutMs);
+    auto pause = std::chrono::microseconds(50);
+    for (;;) {
+        Status s = d->file->tryLock(kLockBase, 1, File::LockKind::Exclusive);
+        if (s) {
+            ++d->headerLockDepth;
+            return s;
+        }
+        if (s.code() != Status::Code::Locked)
+            return s;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return Status::locked(d->path + ": header locked by another user");
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::microseconds(2000));
+    }
+}
+
+void Table::unlockHeader()
+{
+    if (d->headerLockDepth == 0)
+        return;
+    if (--d->headerLockDepth == 0 && d->mode != OpenMode::Exclusive)
+        d->file->unlock(kLockBase, 1);
+}
+
+void Table::setLockTimeout(int milliseconds)
+{
+    d->lockTimeoutMs = std::max(0, milliseconds);
+}
+
+void Table::Impl::makeCipher()
+{
+    cipher.reset();
+    if (!password.empty() && encState() != kPlain)
+        cipher = std::make_unique<Cipher>(password, header + 16);
+}
+
+void Table::setPassword(std::string_view password)
+{
+    if (password == d->password && (d->cipher || password.empty() || d->encState() == kPlain))
+        return;
+    d->password = std::string(password);
+    d->makeCipher();
+    d->cacheCount = 0;
+}
+
+bool Table::isEncrypted() const
+{
+    return d->encState() != kPlain;
+}
+
+bool Table::passwordMatches() const
+{
+    if (d->encState() == kPlain)
+        return true;
+    return d->cipher && load16(d->header + 12) == (d->cipher->keyCheck() & 0xFFFF);
+}
+
+Status Table::encrypt()
+{
+    Impl &i = *d;
+    if (!i.writable())
+        return Status::readOnly(i.path + ": opened read-only, cannot encrypt");
+    if (i.password.empty())
+        return Status::badArgument(i.path + ": no password set for encryption");
+    if (i.encState() == kEncrypted)
+        return passwordMatches() ? Status::ok() : Status::badArgument(i.path + ": encrypted with another password");
+    if (i.encState() == kEncrypting && !passwordMatches())
+        return Status::badArgument(i.path + ": encryption under way with another password");
+    Status s;
+    bool upgraded = false;
+    if (i.mode == OpenMode::Shared) {
+        if (!(s = i.file->tryLock(kOpenMarker, 1, File::LockKind::Exclusive)))
+            return Status::locked(i.path + ": in use by another user, cannot encrypt");
+        upgraded = true;
+    }
+    auto finish = [&](Status result) {
+        if (upgraded)
+            i.file->tryLock(kOpenMarker, 1, File::LockKind::Shared);
+        i.cacheCount = 0;
+        return result;
+    };
+    if (!(s = i.flushPending()) || !(s = i.readCount()))
+        return finish(s);
+    if (i.encState() == kPlain) {
+        std::random_device random;
+        for (int b = 0; b < Cipher::kSaltSize; ++b)
+            i.header[16 + b] = static_cast<unsigned char>(random());
+        i.header[15] = kEncrypting;
+        store32(i.header + 24, 0);
+        i.makeCipher();
+        store16(i.header + 12, static_cast<uint16_t>(i.cipher->keyCheck()));
+        if (!(s = i.writeHeaderBytes(12, 28)))
+            return finish(s);
+    }
+    // Rule 5: each record, then the number done.
+    std::string r(i.recordLength, '\0');
+    for (uint32_t recno = i.encProgress() + 1; recno <= i.count; ++recno) {
+        i.cacheCount = 0;
+        if (!(s = read(recno, r.data())))
+            return finish(s);
+        i.cipher->applyToRecord(recno, r.data() + 1, i.recordLength - 1);
+        if (!(s = i.file->write(i.recordOffset(recno), r.data(), i.recordLength)))
+            return finish(s);
+        store32(i.header + 24, recno);
+        if (!(s = i.writeHeaderBytes(24, 28)))
+            return finish(s);
+    }
+    i.header[15] = kEncrypted;
+    store32(i.header + 24, 0);
+    s = i.writeHeaderBytes(15, 28);
+    if (s)
+        s = i.file->sync();
+    return finish(s);
+}
+
+bool Table::hasStructuralIndexFlag() const
+{
+    return (d->header[28] & 0x01) != 0;
+}
+
+Status Table::setStructuralIndexFlag(bool on)
+{
+    if (!d->writable())
+        return Status::readOnly(d->path + ": opened read-only, cannot change the table flags");
+    d->header[28] = on ? (d->header[28] | 0x01) : (d->header[28] & ~0x01);
+    return d->writeHeaderBytes(28, 29);
+}
+
+void Table::addObserver(TableObserver *observer)
+{
+    d->observers.push_back(observer);
+}
+
+void Table::removeObserver(TableObserver *observer)
+{
+    d->observers.erase(std::remove(d->observers.begin(), d->observers.end(), observer), d->observers.end());
+}
+
+} // namespace xb
