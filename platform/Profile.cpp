@@ -258,7 +258,9 @@ bool Profile::writeString(std::string_view section, std::string_view key, std::s
                     done = true;
                     continue;
                 }
-                if (!trim(line.text).empty()) {
+                if (keyValueOf(line.text, k, v)) {
+                    // New keys go after the section's last entry, before any
+                    // blank lines or comments that lead into the next section.
                     out.append(line.text).append(line.end.empty() ? eol : line.end);
                     insertAt = out.size();
                     continue;
