@@ -41,7 +41,8 @@ public:
     // Number of the current record, from 1.
     virtual uint32_t recNo() const = 0;
     // The current record's text of memo field `index` (empty when the record
-    // has none). Fails with the memo file's status.
+    // has none). Fails with the memo file's status. Must leave the buffer
+    // that record() returned untouched.
     virtual Status memo(int index, std::string &out) const = 0;
 };
 
