@@ -33,6 +33,7 @@ TPwDlg::TPwDlg(const QString &password, QWidget *parent)
     Password->setObjectName(QStringLiteral("Password"));
     Password->setMaxLength(kMaxPassword);
     Password->setEchoMode(QLineEdit::Password);
+    Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // '*'
     OKBtn = new QPushButton(QStringLiteral("&OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
