@@ -25,6 +25,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tools {
 
 namespace {
@@ -78,8 +80,12 @@ TTheCalculator::TTheCalculator(const platform::FormatSettings &format, QWidget *
     installEventFilter(this);
     Edit1->installEventFilter(this);
     refresh();
+    // As narrow as the keys allow: the tape only needs a little over 14
+    // characters.
     adjustSize();
-    setFixedSize(size());
+    const int tapeWidth = QFontMetrics(ScreenTicket->font()).horizontalAdvance(QString(20, QLatin1Char('x')))
+        + ScreenTicket->verticalScrollBar()->sizeHint().width();
+    setFixedSize(std::max(layout()->minimumSize().width(), tapeWidth + 12), height());
     centreOnScreen(this);
 }
 

@@ -159,6 +159,14 @@ void TfrmCalendar::FormCreate()
     PanelMnth->setText(headline(selectedDate()));
     // The date replaces the translated caption of the today button.
     btntoday->setText(shortDate(m_today));
+    // The style's wide default buttons would not fit the designed width;
+    // the (translated) captions decide instead.
+    for (QPushButton *button : {BitBtnPrevMnth, BitBtnPrevYr, BitBtnNextYr, BitBtnNextMnth, BtnOneLine, btntoday}) {
+        const int textWidth = button->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&')));
+        const int iconWidth = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+        button->setMinimumWidth(textWidth + iconWidth + 12);
+        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    }
     applySize(Size::Full);
     centreOnScreen(this);
 }
