@@ -1,0 +1,170 @@
+// Bottom-up tag construction.
+#include "xbase/CdxBuilder.h"
+
+#include "xbase/CdxFormat.h"
+#include "xbase/CdxKey.h"
+#include "xbase/CdxNode.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace xb {
+
+using namespace cdx;
+
+Status CdxBuilder::validate(const CdxTagSpec &spec)
+{
+    if (spec.name.empty() || spec.name.size() > std::size_t(kTagNameLength))
+        return Status::badArgument("tag name \"" + spec.name + "\" must have 1 to 10 characters");
+    for (char c : spec.name)
+        if (uint8_t(c) <= 0x20 || c == 0x7F)
+            return Status::badArgument("tag name \"" + spec.name + "\" holds a blank or control character");
+    if (spec.keyLength < 1 || spec.keyLength > kMaxKeyLength)
+        return Status::badArgument("tag " + spec.name + ": key length " + std::to_string(spec.keyLength) +
+                                   " is outside 1..240");
+    if (spec.keyExpression.empty() || spec.keyExpression.size() + spec.forExpression.size() + 2 > kPageSize)
+        return Status::badArgument("tag " + spec.name + ": key and FOR expressions must fit 510 bytes");
+    return Status::ok();
+}
+
+uint8_t CdxBuilder::options(const CdxTagSpec &spec)
+{
+    uint8_t o = kOptCompact | kOptCompound;
+    if (spec.unique)
+        o |= kOptUnique;
+    if (spec.nullable)
+        o |= kOptNullable;
+    if (!spec.forExpression.empty())
+        o |= kOptFor;
+    return o;
+}
+
+void CdxBuilder::encodeHeader(uint8_t *hdr, uint32_t root, const CdxTagSpec &spec)
+{
+    std::memset(hdr, 0, 2 * kPageSize);
+    putU32(hdr + kHdrRoot, root);
+    putU16(hdr + kHdrKeyLength, uint16_t(spec.keyLength));
+    hdr[kHdrOptions] = options(spec);
+    hdr[kHdrSignature] = 1;
+    putU16(hdr + kHdrDescending, spec.descending ? 1 : 0);
+    uint16_t keyLen = uint16_t(spec.keyExpression.size() + 1);
+    putU16(hdr + kHdrKeyStart, 0);
+    putU16(hdr + kHdrKeyExprLength, keyLen);
+    putU16(hdr + kHdrForStart, keyLen);
+    putU16(hdr + kHdrForLength, uint16_t(spec.forExpression.size() + 1));
+    std::memcpy(hdr + kPageSize, spec.keyExpression.data(), spec.keyExpression.size());
+    std::memcpy(hdr + kPageSize + keyLen, spec.forExpression.data(), spec.forExpression.size());
+}
+
+Status CdxBuilder::build(const CdxTagSpec &spec, CdxBuildInput &input, uint32_t base,
+                         std::vector<uint8_t> &image, uint32_t &root)
+{
+    Status s = validate(spec);
+    if (!s)
+        return s;
+    const int kl = spec.keyLength;
+    if (input.keyLength != kl || input.keys.size() != input.count() * std::size_t(kl))
+        return Status::badArgument("tag " + spec.name + ": build input does not match the key length");
+    const uint8_t pad = CdxKey::padByte(spec.keyType);
+    const std::size_t n = input.count();
+
+    // Sort a permutation; ties by record number.
+    std::vector<uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    const uint8_t *keys = input.keys.data();
+    const bool desc = spec.descending;
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        int c = std::memcmp(keys + std::size_t(a) * kl, keys + std::size_t(b) * kl, std::size_t(kl));
+        if (desc)
+            c = -c;
+        if (c)
+            return c < 0;
+        return input.recnos[a] < input.recnos[b];
+    });
+    auto keyAt = [&](std::size_t i) { return keys + std::size_t(order[i]) * kl; };
+    auto recAt = [&](std::size_t i) { return input.recnos[order[i]]; };
+
+    // Leaves: fill each page while the next entry still fits.
+    std::vector<std::size_t> leafStart{0};
+    {
+        int count = 0, keyBytes = 0, prevTrail = 0;
+        uint32_t maxRecno = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            int trail = CdxNode::trailCount(keyAt(i), kl, pad);
+            int dup = count == 0 ? 0 : CdxNode::dupCount(keyAt(i - 1), prevTrail, keyAt(i), trail, kl);
+            int stored = kl - dup - trail;
+            uint32_t mx = std::max(maxRecno, recAt(i));
+            if (count > 0 && (count + 1) * CdxNode::leafEntrySize(mx, kl) + keyBytes + stored > kLeafSpace) {
+                leafStart.push_back(i);
+                count = 0;
+                keyBytes = 0;
+                mx = recAt(i);
+                stored = kl - trail;
+            }
+            ++count;
+            keyBytes += stored;
+            maxRecno = mx;
+            prevTrail = trail;
+        }
+    }
+    std::size_t leaves = leafStart.size();
+    leafStart.push_back(n);
+
+    // Pages: header (2), leaves, then interior levels.
+    struct Child {
+        std::size_t last; // sorted index of the subtree's last entry
+        uint32_t offset;
+    };
+    const int cap = CdxNode::interiorCapacity(kl);
+    std::vector<std::size_t> levelSizes{leaves};
+    while (levelSizes.back() > 1)
+        levelSizes.push_back((levelSizes.back() + std::size_t(cap) - 1) / std::size_t(cap));
+    std::size_t pages = 2;
+    for (std::size_t ls : levelSizes)
+        pages += ls;
+    if (uint64_t(base) + uint64_t(pages) * kPageSize > 0xFFFFFE00ull)
+        return Status::ioError("tag " + spec.name + ": the index would grow past 4 GB");
+    image.assign(pages * kPageSize, 0);
+
+    uint32_t next = base + 2 * kPageSize;
+    std::vector<Child> children;
+    const bool single = levelSizes.size() == 1;
+    for (std::size_t l = 0; l < leaves; ++l) {
+        CdxNode node(next, kl, true, pad);
+        node.setRoot(single);
+        for (std::size_t i = leafStart[l]; i < leafStart[l + 1]; ++i) {
+            node.keys.insert(node.keys.end(), keyAt(i), keyAt(i) + kl);
+            node.recnos.push_back(recAt(i));
+        }
+        node.left = l == 0 ? kNoPage : next - kPageSize;
+        node.right = l + 1 == leaves ? kNoPage : next + kPageSize;
+        node.encode(image.data() + (next - base));
+        if (leafStart[l + 1] > leafStart[l])
+            children.push_back({leafStart[l + 1] - 1, next});
+        next += kPageSize;
+    }
+    root = base + 2 * kPageSize;
+    for (std::size_t level = 1; level < levelSizes.size(); ++level) {
+        std::vector<Child> parents;
+        std::size_t count = levelSizes[level];
+        for (std::size_t p = 0; p < count; ++p) {
+            CdxNode node(next, kl, false, pad);
+            node.setRoot(level + 1 == levelSizes.size());
+            std::size_t from = p * std::size_t(cap), to = std::min(children.size(), from + std::size_t(cap));
+            for (std::size_t c = from; c < to; ++c)
+                node.insert(node.count(), keyAt(children[c].last), recAt(children[c].last), children[c].offset);
+            node.left = p == 0 ? kNoPage : next - kPageSize;
+            node.right = p + 1 == count ? kNoPage : next + kPageSize;
+            node.encode(image.data() + (next - base));
+            parents.push_back({children[to - 1].last, next});
+            root = next;
+            next += kPageSize;
+        }
+        children = std::move(parents);
+    }
+    encodeHeader(image.data(), root, spec);
+    return Status::ok();
+}
+
+} // namespace xb
