@@ -23,6 +23,7 @@ namespace xb {
 class Engine;
 class Order;
 class Filter;
+class RecordView;
 
 class WorkArea : public RecordContext {
 public:
@@ -87,6 +88,21 @@ public:
     // Evaluates `text` on the current record as text.
     Status evalString(std::string_view text, std::string &out);
 
+    // Seeks `key` in the order (BadArgument in record order) and makes the
+    // record found current; *found tells whether its key was equal. A miss
+    // ends at eof, or with soft seek on the next greater visible key.
+    Status seek(std::string_view key, bool *found);
+    // Fractional place of the current record in the order (0..1), and moving
+    // to a fraction.
+    Status position(double *fraction);
+    Status setPosition(double fraction);
+
+    // Appends every record of the table at `path` (opened read-only), fields
+    // matched by name and converted by type; records failing `condition`
+    // (an expression on the source, empty: none) are left out, and so are
+    // deleted ones while deleted records are hidden. Memo values are copied.
+    Status appendFrom(const std::string &path, std::string_view condition);
+
     // The order; nullptr = record order. Not owned: whoever sets it keeps it
     // alive until it is replaced or the work area is closed.
     void setOrder(Order *order);
@@ -112,6 +128,8 @@ private:
     std::unique_ptr<Table> m_table;
     Order *m_order = nullptr;
     std::unique_ptr<Filter> m_filter;
+    std::unique_ptr<RecordView> m_view;
+    EvalSettings m_eval; // the engine's, taken at the start of each operation
     std::string m_record;
     std::string m_scratch;
     uint32_t m_recno = 0;
