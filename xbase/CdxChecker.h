@@ -27,6 +27,7 @@ struct CdxTagReport {
     std::vector<std::string> damage; // empty: sound
     bool foreignOrder = false;       // keys not in byte order
     std::string orderNote;           // where the order first breaks
+    std::vector<std::string> notes;  // neither damage nor order (e.g. keys not compared)
     bool ok() const { return damage.empty() && !foreignOrder; }
 };
 

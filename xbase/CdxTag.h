@@ -95,6 +95,7 @@ public:
 private:
     friend class CdxFile;
     friend class CdxChecker;
+    friend class CdxIndex;
     struct Step {
         CdxNode *node;
         int index;
