@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace xb {
@@ -342,7 +344,7 @@ ExprParser::NodePtr ExprParser::parseAdditive()
         left->type = type;
         if (type == ValueType::Character) {
             left->width = addWidth(lw, rw);
-            left->fixedWidth = lf && rf;
+            left->fixedWidth = lf && rf && left->width == lw + rw; // not when capped
         } else if (type == ValueType::Date) {
             left->width = 8;
         } else {
@@ -665,7 +667,7 @@ ExprParser::NodePtr ExprParser::checkCall(NodePtr call)
         }
         int width = 10;
         const bool fixed = a.size() < 2 || literalCount(*a[1], width);
-        setText(fixed ? width : 10, fixed);
+        setText(fixed ? std::min(width, 255) : 10, fixed); // the evaluator's limit
         break;
     }
     case Func::Val:
@@ -851,6 +853,18 @@ ExprParser::NodePtr ExprParser::fold(NodePtr node)
     ExprEvaluator::value(*node, state, value);
     if (!state.status.isOk())
         return fail(node->position, state.status.detail());
+    // Keep what a literal cannot spell: 1/0, and numbers too long to write out.
+    if (value.type == ValueType::Numeric && !(std::abs(value.number) < 1e18))
+        return node;
+    // The shortest text that reads back as the same number.
+    char numberText[512];
+    std::to_chars_result written{numberText, std::errc()};
+    if (value.type == ValueType::Numeric) {
+        written = std::to_chars(numberText, numberText + sizeof numberText, value.number + 0.0,
+                                std::chars_format::fixed);
+        if (written.ec != std::errc())
+            return node;
+    }
     auto literal = std::make_unique<Node>();
     literal->type = node->type;
     literal->position = node->position;
@@ -861,10 +875,7 @@ ExprParser::NodePtr ExprParser::fold(NodePtr node)
         literal->width = static_cast<int>(value.text.size());
         literal->fixedWidth = true;
     } else if (value.type == ValueType::Numeric) {
-        std::string text;
-        ExprEvaluator::formatNumber(value.number, 40, std::clamp(node->decimals, 0, 18), text);
-        const std::size_t first = text.find_first_not_of(' ');
-        literal->name = first == std::string::npos ? text : text.substr(first);
+        literal->name.assign(numberText, written.ptr);
     }
     literal->literal = std::move(value);
     return literal;

@@ -111,11 +111,11 @@ void canonical(const Node &n, int parent, bool rightOperand, std::string &out)
         break;
     case NodeKind::Not:
         out += ".NOT.";
-        canonical(*n.args[0], kNot, true, out);
+        canonical(*n.args[0], kNot, false, out); // ".NOT..NOT.X" needs no parentheses
         break;
     case NodeKind::Neg:
         out += '-';
-        canonical(*n.args[0], kSign, true, out);
+        canonical(*n.args[0], kSign, false, out); // nor "--X"
         break;
     case NodeKind::Call:
         out += n.name;
@@ -170,7 +170,7 @@ CompareOp mirrored(CompareOp op)
 // (UPPER or LOWER) when one encloses it. False when a piece has no fixed width.
 bool collectParts(const Node &n, const char *caseFunction, std::vector<KeyPart> &parts)
 {
-    if (n.type != ValueType::Character)
+    if (n.type != ValueType::Character || !n.fixedWidth)
         return false;
     if (n.kind == NodeKind::Concat)
         return collectParts(*n.args[0], caseFunction, parts) && collectParts(*n.args[1], caseFunction, parts);
@@ -178,8 +178,6 @@ bool collectParts(const Node &n, const char *caseFunction, std::vector<KeyPart> 
         // The outer case function wins: UPPER(LOWER(X)) reads as UPPER(X).
         return collectParts(*n.args[0], caseFunction ? caseFunction : n.name.c_str(), parts);
     }
-    if (!n.fixedWidth)
-        return false;
     KeyPart part;
     part.width = n.width;
     if (caseFunction && n.kind == NodeKind::Literal) {
