@@ -121,4 +121,9 @@ void translateWindow(QWidget *window, int base)
     translateTree(window, base);
 }
 
+void translateObjects(QObject *root, int base)
+{
+    translateTree(root, base);
+}
+
 } // namespace tk

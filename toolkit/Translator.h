@@ -7,6 +7,7 @@
 // number directly and sets no hint.
 #pragma once
 
+class QObject;
 class QWidget;
 
 namespace tk {
@@ -15,5 +16,10 @@ namespace tk {
 // current language. The window's caption is text base + the window's own Tag
 // when that Tag is non-zero and the text exists.
 void translateWindow(QWidget *window, int base);
+
+// Translates every descendant of `root` with a non-zero Tag by the same
+// rules, for object trees that are not windows (a report and its bands).
+// `root` itself keeps its texts.
+void translateObjects(QObject *root, int base);
 
 } // namespace tk
