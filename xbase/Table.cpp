@@ -8,9 +8,10 @@
 //     10  2  record length = 1 + sum of the widths
 //     12  2  key check of an encrypted table (low 16 bits, see Cipher.h); 0
 //     14  1  zero
-//     15  1  encryption: 0x00 none, 0xE1 encrypted, 0xE2 encryption under way
+//     15  1  encryption: 0x00 none, 0xE1 encrypted (any other value: encrypted
+//            by another program, records read as stored, changes refused)
 //     16  8  salt of an encrypted table; zero
-//     24  4  while 0xE2: records enciphered so far (1..n are); zero
+//     24  4  zero
 //     28  1  flags: 0x01 a structural CDX belongs to the table (set by the
 //            index code); FoxPro 2.x sets no memo bit
 //     29  1  code-page mark: 0x03 Windows-1252
@@ -39,10 +40,9 @@
 //      damages that record only.
 //   4. Memo values are written before the record that points to them (see
 //      MemoFile.h).
-//   5. Encryption marks the header "under way" with the number of records
-//      done and advances that number after each record (encrypt), so a crash
-//      leaves every record readable with the password; a later encrypt()
-//      resumes.
+//   5. Encryption writes the enciphered table whole under a temporary name,
+//      syncs it and renames it over the table (encrypt): a crash leaves
+//      either the plain or the encrypted table, never a mixture.
 //   6. commit() syncs data and header to disk.
 // Appends in shared mode hold the header lock from reading the count until
 // the new count is written.
@@ -73,7 +73,6 @@ constexpr uint64_t kOpenMarker = 2147483647ull;
 
 constexpr uint8_t kPlain = 0x00;
 constexpr uint8_t kEncrypted = 0xE1;
-constexpr uint8_t kEncrypting = 0xE2;
 
 constexpr std::size_t kPendingLimit = 64 * 1024;
 constexpr std::size_t kReadAhead = 64 * 1024;
@@ -166,7 +165,6 @@ struct Table::Impl {
 
     bool writable() const { return mode != OpenMode::ReadOnly; }
     uint8_t encState() const { return header[15]; }
-    uint32_t encProgress() const { return load32(header + 24); }
     uint64_t recordOffset(uint32_t recno) const { return headerLength + uint64_t(recno - 1) * recordLength; }
     uint32_t pendingCount() const { return recordLength ? uint32_t(pending.size() / recordLength) : 0; }
 
@@ -176,10 +174,7 @@ struct Table::Impl {
     Status writeHeaderBytes(int from, int to);
     Status flushPending();
     void makeCipher();
-    bool recordEnciphered(uint32_t recno) const
-    {
-        return encState() == kEncrypted || (encState() == kEncrypting && recno <= encProgress());
-    }
+    bool recordEnciphered(uint32_t) const { return encState() == kEncrypted; }
     void decipher(uint32_t recno, char *record) const
     {
         if (cipher && recordEnciphered(recno))
@@ -874,7 +869,7 @@ void Table::setLockTimeout(int milliseconds)
 void Table::Impl::makeCipher()
 {
     cipher.reset();
-    if (!password.empty() && encState() != kPlain)
+    if (!password.empty() && encState() == kEncrypted)
         cipher = std::make_unique<Cipher>(password, header + 16);
 }
 
@@ -908,8 +903,8 @@ Status Table::encrypt()
         return Status::badArgument(i.path + ": no password set for encryption");
     if (i.encState() == kEncrypted)
         return passwordMatches() ? Status::ok() : Status::badArgument(i.path + ": encrypted with another password");
-    if (i.encState() == kEncrypting && !passwordMatches())
-        return Status::badArgument(i.path + ": encryption under way with another password");
+    if (i.encState() != kPlain)
+        return Status::badArgument(i.path + ": encrypted by another program");
     Status s;
     bool upgraded = false;
     if (i.mode == OpenMode::Shared) {
@@ -925,36 +920,67 @@ Status Table::encrypt()
     };
     if (!(s = i.flushPending()) || !(s = i.readCount()))
         return finish(s);
-    if (i.encState() == kPlain) {
-        std::random_device random;
-        for (int b = 0; b < Cipher::kSaltSize; ++b)
-            i.header[16 + b] = static_cast<unsigned char>(random());
-        i.header[15] = kEncrypting;
-        store32(i.header + 24, 0);
-        i.makeCipher();
-        store16(i.header + 12, static_cast<uint16_t>(i.cipher->keyCheck()));
-        if (!(s = i.writeHeaderBytes(12, 28)))
-            return finish(s);
-    }
-    // Rule 5: each record, then the number done.
+
+    // Rule 5: the enciphered table is written whole beside the old one and
+    // renamed over it.
+    unsigned char header[32];
+    std::memcpy(header, i.header, 32);
+    std::random_device random;
+    for (int b = 0; b < Cipher::kSaltSize; ++b)
+        header[16 + b] = static_cast<unsigned char>(random());
+    header[15] = kEncrypted;
+    store32(header + 24, 0);
+    const Cipher cipher(i.password, header + 16);
+    store16(header + 12, static_cast<uint16_t>(cipher.keyCheck()));
+
+    std::string out(i.headerLength, '\0');
+    std::size_t got = 0;
+    if (!(s = i.file->read(0, out.data(), out.size(), &got)))
+        return finish(s);
+    std::memcpy(out.data(), header, 32);
+    const std::string temp = i.path + ".enc";
+    std::unique_ptr<File> file;
+    if (!(s = i.env->createFile(temp, true, file)))
+        return finish(s);
+    uint64_t at = 0;
     std::string r(i.recordLength, '\0');
-    for (uint32_t recno = i.encProgress() + 1; recno <= i.count; ++recno) {
-        i.cacheCount = 0;
+    for (uint32_t recno = 1; recno <= i.count && s; ++recno) {
         if (!(s = read(recno, r.data())))
-            return finish(s);
-        i.cipher->applyToRecord(recno, r.data() + 1, i.recordLength - 1);
-        if (!(s = i.file->write(i.recordOffset(recno), r.data(), i.recordLength)))
-            return finish(s);
-        store32(i.header + 24, recno);
-        if (!(s = i.writeHeaderBytes(24, 28)))
-            return finish(s);
+            break;
+        cipher.applyToRecord(recno, r.data() + 1, i.recordLength - 1);
+        out += r;
+        if (out.size() >= kPendingLimit) {
+            s = file->write(at, out.data(), out.size());
+            at += out.size();
+            out.clear();
+        }
     }
-    i.header[15] = kEncrypted;
-    store32(i.header + 24, 0);
-    s = i.writeHeaderBytes(15, 28);
+    out += '\x1A';
     if (s)
-        s = i.file->sync();
-    return finish(s);
+        s = file->write(at, out.data(), out.size());
+    if (s)
+        s = file->sync();
+    file.reset();
+    if (s)
+        s = i.env->renameFile(temp, i.path);
+    if (!s) {
+        i.env->removeFile(temp);
+        return finish(s);
+    }
+    // Continue on the new file with the same locks.
+    if (!(s = i.env->openFile(i.path, true, file)))
+        return finish(s);
+    s = file->tryLock(kOpenMarker, 1, i.mode == OpenMode::Exclusive ? File::LockKind::Exclusive : File::LockKind::Shared);
+    for (uint32_t recno : i.recordLocks)
+        if (s)
+            s = file->tryLock(kLockBase - recno, 1, File::LockKind::Exclusive);
+    if (!s)
+        return finish(s);
+    upgraded = false;
+    i.file = std::move(file);
+    std::memcpy(i.header, header, 32);
+    i.makeCipher();
+    return finish(Status::ok());
 }
 
 bool Table::hasStructuralIndexFlag() const
