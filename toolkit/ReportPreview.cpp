@@ -77,8 +77,8 @@ ReportPreview::ReportPreview(const ReportRenderer *renderer, QWidget *parent)
     row->addWidget(m_lblZoom);
     m_btnZoomIn = addButton(row, "btnZoomIn", 6, QStringLiteral("Ver&größern"), "zoom-in");
     row->addSpacing(16);
-    m_btnPrint = addButton(row, "btnPrint", 8, QStringLiteral("&Drucken ..."), "document-print");
-    m_btnSavePdf = addButton(row, "btnSavePdf", 9, QStringLiteral("Als &PDF speichern ..."), "document-save-as");
+    m_btnPrint = addButton(row, "btnPrint", 8, QStringLiteral("&Drucken..."), "document-print");
+    m_btnSavePdf = addButton(row, "btnSavePdf", 9, QStringLiteral("Als &PDF speichern..."), "document-save-as");
     row->addStretch();
     QToolButton *btnClose = addButton(row, "btnClose", 10, QStringLiteral("&Schließen"), "window-close");
 
