@@ -114,8 +114,15 @@ std::string FieldCodec::text(const Table &table, int field, const char *record, 
             s.remove_suffix(1);
         return std::string(s);
     }
-    case 'N': case 'F': case 'D': case 'L':
+    case 'N': case 'F': case 'D':
         return std::string(trim(raw));
+    case 'L':
+        // 'T'/'Y' true, 'F'/'N' false; blank and '?' are unset.
+        switch (raw[0]) {
+        case 'T': case 't': case 'Y': case 'y': return "T";
+        case 'F': case 'f': case 'N': case 'n': return "F";
+        default: return std::string();
+        }
     case 'I': case '+':
         return f.width == 4 ? std::to_string(loadLe(p, 4)) : std::string();
     case 'Y': {

@@ -5,7 +5,7 @@
 //   C      the bytes without trailing blanks
 //   N F    the number as stored, without blanks ("" when empty)
 //   D      yyyymmdd ("" when empty); reading also takes yyyy-mm-dd
-//   L      T or F ("" when unset); reading takes T F Y N J 1 0 and
+//   L      T or F ("" when unset: blank or ?); reading takes T F Y N J 1 0 and
 //          true/false in any case
 //   I      the integer;  Y  the amount with four decimals
 //   B      (Visual FoxPro double) the number, shortest exact form
