@@ -255,6 +255,7 @@ void DataSet::Refresh()
     if (!Active())
         return;
     CheckBrowseMode();
+    InternalRefresh();
     Resync();
     // A refreshed record at either end may now have neighbours.
     if (!m_empty)

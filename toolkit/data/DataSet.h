@@ -27,6 +27,7 @@ namespace tk {
 class DataSource;
 
 struct BlobSlot {
+    QByteArray reference; // the storage's own reference (a memo block number, say)
     QByteArray data;
     bool loaded = false;
     bool modified = false;
@@ -162,6 +163,8 @@ protected:
     virtual void InternalCancel() {}
     virtual void InternalDelete() = 0;
     virtual void InternalGotoBookmark(Bookmark bookmark) = 0;
+    // Drops what the storage cached before Refresh re-reads.
+    virtual void InternalRefresh() {}
     // Fills a blob slot of the buffer that is not loaded yet.
     virtual void LoadBlob(RecordBuffer &buffer, int fieldIndex);
     // Text of memo bytes and back (the storage's code page).
