@@ -40,6 +40,16 @@ std::string IfThenStr(bool flag, std::string_view ifTrue, std::string_view ifFal
 QString IfThenStr(bool flag, const QString &ifTrue, const QString &ifFalse);
 int IfThenInt(bool flag, int ifTrue, int ifFalse);
 
+// Plain C strings count as byte strings.
+inline std::string AllTrim(const char *text) { return AllTrim(std::string_view(text)); }
+inline std::string RTrim(const char *text) { return RTrim(std::string_view(text)); }
+inline bool IsBlank(const char *text) { return IsBlank(std::string_view(text)); }
+inline std::string PadRight(const char *text, int width) { return PadRight(std::string_view(text), width); }
+inline std::string IfThenStr(bool flag, const char *ifTrue, const char *ifFalse)
+{
+    return IfThenStr(flag, std::string_view(ifTrue), std::string_view(ifFalse));
+}
+
 // Reversible scrambling with a 16-bit running key. Both directions feed the
 // scrambled byte into the key, so UnscrambleText(ScrambleText(t, k), k) == t
 // for every byte string. The result has the input's length and may hold any
