@@ -48,6 +48,24 @@ double roundTo(double value, int decimals)
     return roundScaled(value * p) / p;
 }
 
+// The Julian day of a field's "yyyymmdd", 0 for blanks and anything else
+// that is no date. Runs for every record a date filter reads.
+double julianOfDbfDate(const char *p)
+{
+    int digits[8];
+    for (int i = 0; i < 8; ++i) {
+        digits[i] = p[i] - '0';
+        if (digits[i] < 0 || digits[i] > 9)
+            return 0;
+    }
+    const int year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
+    const int month = digits[4] * 10 + digits[5];
+    const int day = digits[6] * 10 + digits[7];
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
+        return 0;
+    return static_cast<double>(toJulian(Date{year, month, day}));
+}
+
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0'; }
 
 std::string_view rtrim(std::string_view s)
@@ -99,6 +117,44 @@ bool tooLong(std::size_t length, const Node &node, EvalState &state)
     return true;
 }
 
+// UPPER and LOWER by table: they run for every byte of every key.
+const struct CaseTables {
+    unsigned char upper[256];
+    unsigned char lower[256];
+    CaseTables()
+    {
+        for (int c = 0; c < 256; ++c) {
+            upper[c] = cp1252Upper(static_cast<unsigned char>(c));
+            lower[c] = cp1252Lower(static_cast<unsigned char>(c));
+        }
+    }
+} kCase;
+
+// compareText of the left side mapped through a case table.
+int compareMapped(std::string_view left, const unsigned char *table, std::string_view right, bool exact)
+{
+    const std::size_t common = std::min(left.size(), right.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char l = table[static_cast<unsigned char>(left[i])];
+        const auto r = static_cast<unsigned char>(right[i]);
+        if (l != r)
+            return l < r ? -1 : 1;
+    }
+    if (!exact && left.size() >= right.size())
+        return 0;
+    for (std::size_t i = common; i < left.size(); ++i) {
+        const unsigned char c = table[static_cast<unsigned char>(left[i])];
+        if (c != ' ')
+            return c < ' ' ? -1 : 1;
+    }
+    for (std::size_t i = common; i < right.size(); ++i) {
+        const auto c = static_cast<unsigned char>(right[i]);
+        if (c != ' ')
+            return c < ' ' ? 1 : -1;
+    }
+    return 0;
+}
+
 double today(EvalState &state)
 {
     if (state.today < 0)
@@ -116,6 +172,33 @@ double ExprEvaluator::parseNumber(std::string_view text)
         negative = text.front() == '-';
         text.remove_prefix(1);
         text = ltrim(text);
+    }
+    // Fast path for what numeric fields hold: digits, a point, digits. The
+    // quotient of two exact integers is the correctly rounded number.
+    {
+        long long mantissa = 0;
+        int digits = 0, decimals = 0;
+        bool point = false;
+        std::size_t i = 0;
+        for (; i < text.size() && digits <= 15; ++i) {
+            const char c = text[i];
+            if (c >= '0' && c <= '9') {
+                mantissa = mantissa * 10 + (c - '0');
+                ++digits;
+                decimals += point;
+            } else if (c == '.' && !point) {
+                point = true;
+            } else {
+                break;
+            }
+        }
+        const bool end = i == text.size() || text[i] == ' ';
+        if (digits > 0 && digits <= 15 && end) {
+            static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+            const double value = static_cast<double>(mantissa) / kPowers[decimals];
+            return negative ? -value : value;
+        }
     }
     double value = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -146,8 +229,11 @@ void ExprEvaluator::formatNumber(double number, int width, int decimals, std::st
                 // Exact digits from the rounded integer, no binary surprises.
                 const long long whole = static_cast<long long>(std::abs(scaled));
                 const bool negative = scaled < 0 && whole != 0;
-                char digits[32];
-                int n = std::snprintf(digits, sizeof digits, "%0*lld", d + 1, whole);
+                char digits[32]; // at least d + 1 digits, with leading zeros
+                int n = 0;
+                for (long long rest = whole; rest > 0 || n <= d; rest /= 10)
+                    digits[n++] = static_cast<char>('0' + rest % 10);
+                std::reverse(digits, digits + n);
                 length = 0;
                 if (negative)
                     buf[length++] = '-';
@@ -221,6 +307,17 @@ bool ExprEvaluator::logical(const Node &node, EvalState &state)
         int c = 0;
         switch (a.type) {
         case ValueType::Character: {
+            if (node.compare != CompareOp::ContainedIn && a.kind == NodeKind::Call
+                && (a.func == Func::Upper || a.func == Func::Lower)) {
+                // UPPER(FAMNAME) >= "M" converts only the bytes it compares.
+                const std::string_view l = text(*a.args[0], state);
+                const std::string_view r = text(b, state);
+                const unsigned char *table = a.func == Func::Upper ? kCase.upper : kCase.lower;
+                if (node.compare == CompareOp::ExactEqual)
+                    return l.size() == r.size() && compareMapped(l, table, r, true) == 0;
+                c = compareMapped(l, table, r, state.settings->exact);
+                break;
+            }
             const std::string_view l = text(a, state);
             const std::string_view r = text(b, state);
             switch (node.compare) {
@@ -310,10 +407,8 @@ double ExprEvaluator::number(const Node &node, EvalState &state)
             const int32_t julian = readLittle<int32_t>(p);
             return isValidJulian(julian) ? julian : 0;
         }
-        case 'D': {
-            const auto date = fromDbfDate(std::string_view(p, node.field.width));
-            return date ? static_cast<double>(toJulian(*date)) : 0;
-        }
+        case 'D':
+            return node.field.width == 8 ? julianOfDbfDate(p) : 0;
         default:
             return parseNumber(std::string_view(p, node.field.width));
         }
@@ -360,8 +455,19 @@ double ExprEvaluator::number(const Node &node, EvalState &state)
     case Func::Val:
         return parseNumber(text(*a[0], state));
     case Func::Ctod: {
-        const std::string_view s = text(*a[0], state);
-        return parseDate(s, *state.settings);
+        const EvalSettings &settings = *state.settings;
+        if (node.cacheable && node.cacheValid && node.cachedEpoch == settings.epoch
+            && node.cachedFormat == settings.dateFormat) {
+            return node.cachedNumber;
+        }
+        const double julian = parseDate(text(*a[0], state), settings);
+        if (node.cacheable) {
+            node.cachedNumber = julian;
+            node.cachedEpoch = settings.epoch;
+            node.cachedFormat = settings.dateFormat;
+            node.cacheValid = true;
+        }
+        return julian;
     }
     case Func::Date:
         return today(state);
@@ -466,11 +572,11 @@ std::string_view ExprEvaluator::text(const Node &node, EvalState &state)
     case Func::Lower: {
         const std::string_view s = text(*a[0], state);
         buf.resize(s.size());
-        const bool upper = node.func == Func::Upper;
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            const auto c = static_cast<unsigned char>(s[i]);
-            buf[i] = static_cast<char>(upper ? cp1252Upper(c) : cp1252Lower(c));
-        }
+        const unsigned char *table = node.func == Func::Upper ? kCase.upper : kCase.lower;
+        const auto *in = reinterpret_cast<const unsigned char *>(s.data());
+        char *out = buf.data();
+        for (std::size_t i = 0, n = s.size(); i < n; ++i)
+            out[i] = static_cast<char>(table[in[i]]);
         return buf;
     }
     case Func::Rtrim:

@@ -61,6 +61,13 @@ struct Expression::Node {
 
     // Scratch space for character results; see the file comment.
     mutable std::string buffer;
+
+    // CTOD of a literal: the date is read once per date format and epoch.
+    bool cacheable = false;
+    mutable bool cacheValid = false;
+    mutable double cachedNumber = 0;
+    mutable int cachedEpoch = 0;
+    mutable std::string cachedFormat;
 };
 
 } // namespace xb

@@ -690,6 +690,7 @@ ExprParser::NodePtr ExprParser::checkCall(NodePtr call)
             return nullptr;
         n.type = ValueType::Date;
         n.width = 8;
+        n.cacheable = a[0]->kind == NodeKind::Literal;
         break;
     case Func::Date:
         n.type = ValueType::Date;

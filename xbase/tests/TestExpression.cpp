@@ -128,6 +128,14 @@ TEST_F(ExpressionTest, caseFollowsWindows1252)
     EXPECT_EQ(str("UPPER(\"stra\xDF" "e \xE4\xF6\xFC \x9A\xFF\")"), "STRA\xDF" "E \xC4\xD6\xDC \x8A\x9F");
     EXPECT_EQ(str("LOWER(\"\xC4RGER\")"), "\xE4rger");
     EXPECT_TRUE(is("UPPER(ORT) = \"K\xD6LN\""));
+
+    // Comparisons convert case while comparing; the rules stay those of =.
+    EXPECT_FALSE(is("UPPER(FAMNAME) == \"M\xDCLLER\""));
+    EXPECT_TRUE(is("UPPER(TRIM(FAMNAME)) == \"M\xDCLLER\""));
+    EXPECT_TRUE(is("LOWER(FAMNAME) = \"m\xFCl\" .and. LOWER(FAMNAME) > \"m\xFCd\""));
+    settings.exact = true;
+    EXPECT_TRUE(is("UPPER(FAMNAME) = \"M\xDCLLER\" .and. UPPER(FAMNAME) < \"M\xDCLLERA\""));
+    EXPECT_FALSE(is("UPPER(FAMNAME) = \"M\xDCL\" .or. UPPER(FAMNAME) <= \"M\xDCLL\""));
 }
 
 TEST_F(ExpressionTest, strWidthsRoundingAndOverflow)
@@ -232,6 +240,16 @@ TEST_F(ExpressionTest, recordFunctionsAndConditionals)
     EXPECT_EQ(num("IIF(WICHTIG,1,2)+MAX(3,4)+MIN(3,4)+ABS(-1)"), 9);
     EXPECT_TRUE(is("EMPTY(\"  \") .and. EMPTY(0) .and. !EMPTY(PREIS) .and. EMPTY(.F.)"));
     EXPECT_EQ(num("PREIS*2"), 25);
+
+    const struct {
+        const char *stored;
+        double value;
+    } numbers[] = {{"-12.50", -12.5}, {"   .5", 0.5}, {"", 0}, {"***", 0}, {"3e2", 300}, {"0.1", 0.1}};
+    for (const auto &n : numbers) {
+        rec.set("PREIS", n.stored);
+        EXPECT_EQ(num("PREIS"), n.value) << n.stored;
+    }
+    EXPECT_EQ(num("VAL(\"12345678901234567890\")"), 12345678901234567890.0);
 }
 
 TEST_F(ExpressionTest, memoFieldsReadAsText)
