@@ -87,14 +87,14 @@ int ReportRenderer::prepare()
     const ReportBand *footer = m_report->pageFooterBand();
     for (const ReportBand *band : {title, detail, footer})
         m_fields[kindIndex(band->kind())] = band->fields();
-    if (source->recordCount() > 0)
-        m_pages.reserve(source->recordCount() / 40 + 1);
 
     const QMarginsF margins = m_report->pageLayout().margins(QPageLayout::Millimeter);
     const qreal top = margins.top();
     const qreal footerTop = m_report->pageSizeMm().height() - margins.bottom() - footer->height();
     const bool hasFooter = !isEmptyBand(footer);
 
+    // Pages are collected aside so an exception of the source leaves none.
+    QList<Page> pages;
     Page page;
     qreal y = top;
     bool pageHasDetail = false;
@@ -102,7 +102,7 @@ int ReportRenderer::prepare()
     auto finishPage = [&] {
         if (hasFooter)
             page.append(place(footer, footerTop, footerValues));
-        m_pages.append(std::move(page));
+        pages.append(std::move(page));
         page = Page();
         y = top;
         pageHasDetail = false;
@@ -124,6 +124,7 @@ int ReportRenderer::prepare()
         source->next();
     }
     finishPage();
+    m_pages = std::move(pages);
     return pageCount();
 }
 

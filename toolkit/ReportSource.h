@@ -7,20 +7,21 @@
 // the source is not touched again, so paging in a preview never moves the
 // cursor of a table a window may still be showing.
 //
-// Adapter over the table dataset: `tk::DataSetReportSource` (toolkit/
-// DataSetReportSource.h, written with the dataset layer) wraps a dataset the
-// caller owns and forwards:
-//   first()          -> the dataset's First; returns !Eof afterwards
-//   next()           -> the dataset's Next;  returns !Eof afterwards
-//   eof()            -> the dataset's Eof
-//   recordCount()    -> the dataset's record count, or -1 when it cannot tell
+// Adapter over the table dataset: `tk::DataSetReportSource`
+// (toolkit/DataSetReportSource.h, written with the dataset layer) wraps a
+// tk::DataSet (toolkit/data/DataSet.h) that the caller owns and forwards:
+//   first()          -> DataSet::First(); returns !Eof() afterwards
+//   next()           -> DataSet::Next();  returns !Eof() afterwards
+//   eof()            -> DataSet::Eof()
+//   recordCount()    -> DataSet::RecordCount(), or -1 when it cannot tell
 //                       cheaply (a filtered table)
-//   displayText(f)   -> the display text of field f of the current record,
+//   displayText(f)   -> FindField(f)->DisplayText() of the current record,
 //                       exactly as a data-bound control shows it (dates in
 //                       the window's date format, numbers formatted); an
-//                       empty string for an unknown field name
+//                       empty string when FindField gives none
 // Records the dataset hides (deleted ones, those outside its filter) are
-// never visited. The adapter must not outlive its dataset.
+// never visited. Errors of the dataset propagate as its exceptions; the
+// report then has no pages. The adapter must not outlive its dataset.
 #pragma once
 
 #include <QString>

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <stdexcept>
+
 #include "ReportTestUtil.h"
 #include "testing/TestRegistry.h"
 
@@ -47,6 +49,7 @@ private slots:
     void printingHonoursThePageRangeAndNamesTheJob();
     void emptySourceGivesNoPagesAndNoFile();
     void failedWriteKeepsTheOldFile();
+    void failingSourceLeavesNoPages();
     void textsAreCutAtTheirColumnUnlessTheyGrow();
     void wrappingTextGrowsTheBandAndHugeBandsStillEnd();
     void translationReachesLabelsAndPrefixes();
@@ -172,6 +175,44 @@ void TestReport::failedWriteKeepsTheOldFile()
     QFile after(path);
     QVERIFY(after.open(QIODevice::ReadOnly));
     QCOMPARE(after.readAll(), before);
+}
+
+void TestReport::failingSourceLeavesNoPages()
+{
+    // A source whose table breaks after some records, as a dataset raising
+    // its error would.
+    class BreakingSource : public MemoryReportSource {
+    public:
+        using MemoryReportSource::MemoryReportSource;
+        bool first() override
+        {
+            m_moves = 0;
+            return MemoryReportSource::first();
+        }
+        bool next() override
+        {
+            if (++m_moves == breakAt)
+                throw std::runtime_error("read error");
+            return MemoryReportSource::next();
+        }
+        int breakAt = 0;
+
+    private:
+        int m_moves = 0;
+    };
+    std::unique_ptr<MemoryReportSource> rows(reporttest::people(120));
+    QList<QStringList> data;
+    for (rows->first(); !rows->eof(); rows->next())
+        data.append({rows->displayText(QStringLiteral("FAMNAME"))});
+    BreakingSource source({QStringLiteral("FAMNAME")}, data);
+    tk::Report report;
+    reporttest::buildPhoneList(report);
+    report.setSource(&source);
+    tk::ReportRenderer renderer(&report);
+    QCOMPARE(renderer.prepare(), 3);
+    source.breakAt = 70;
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, renderer.prepare());
+    QCOMPARE(renderer.pageCount(), 0);
 }
 
 void TestReport::textsAreCutAtTheirColumnUnlessTheyGrow()
