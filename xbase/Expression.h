@@ -5,11 +5,18 @@
 //
 // Supported: .AND. .OR. .NOT. ! ( ), = == <> # != < > <= >=, $ (contained in),
 // + and - on strings (- moves the left side's trailing blanks to the end),
-// numbers and dates (date +/- days, date - date), * /, literals 1.5 "x" 'x'
-// [x] .T. .F., and the functions UPPER LOWER STR VAL DTOS DTOC CTOD DATE
-// YEAR MONTH DAY SUBSTR LEFT RIGHT TRIM RTRIM LTRIM ALLTRIM LEN EMPTY IIF
-// RECNO DELETED AT SPACE REPLICATE ABS INT ROUND MIN MAX PADL PADR CHR ASC.
-// Names are matched without regard to case.
+// numbers and dates (date +/- days, date - date), * / % ^ **, literals 1.5
+// "x" 'x' [x] .T. .F. .Y. .N., and the functions UPPER LOWER STR VAL DTOS
+// DTOC CTOD DATE YEAR MONTH DAY SUBSTR LEFT RIGHT TRIM RTRIM LTRIM ALLTRIM
+// LEN EMPTY IIF RECNO DELETED AT SPACE REPLICATE ABS INT ROUND MIN MAX PADL
+// PADR CHR ASC. Names are matched without regard to case; a function name
+// may be cut to its first four letters (SUBS, ALLT).
+//
+// Rules worth knowing: == compares strings byte for byte, trailing blanks
+// included. The empty date is smaller than every date; it stays empty when
+// days are added, and a difference with it is 0. UPPER and LOWER follow
+// Windows-1252. Character values are limited to 1 MiB; a longer one is
+// refused at compile time when constant, else evaluate fails (BadArgument).
 #pragma once
 
 #include "xbase/FieldInfo.h"
@@ -112,8 +119,9 @@ public:
     ValueType type() const;
     // Static width of the result: for characters the key length an index
     // needs (UPPER(FAMNAME+VORNAME) with two C37 fields gives 74, STR(n,w,d)
-    // gives w, DTOS 8); for numbers the width STR would use without a width
-    // argument's help (field width, else 10); 8 for dates, 1 for logicals.
+    // gives w, DTOS 8, TRIM(X) the width of X as its longest result, a memo
+    // 0); for numbers the width evaluateText uses (the field's width, at
+    // least 10 for computed numbers); 8 for dates, 1 for logicals.
     int width() const;
     // The canonical text: names and functions in upper case, no blanks,
     // .AND. .OR. .NOT. spelled out, strings in double quotes where possible.
@@ -145,7 +153,7 @@ public:
     // expression is not a concatenation of fixed-width pieces.
     bool keyParts(std::vector<KeyPart> &parts) const;
 
-    struct Node;
+    struct Node; // the compiled tree, internal (ExprNode.h)
 
 private:
     Expression();
