@@ -139,6 +139,15 @@ std::string hexByte(unsigned v)
     return buf;
 }
 
+// Command-line text is UTF-8; tables hold Windows-1252.
+Status toTableText(const std::string &what, const std::string &utf8, std::string &out)
+{
+    std::size_t bad = 0;
+    if (!utf8ToCp1252(utf8, out, &bad))
+        return Status::badArgument(what + ": character not in Windows-1252 at byte " + std::to_string(bad));
+    return Status::ok();
+}
+
 Status openTable(const Args &args, OpenMode mode, std::unique_ptr<Table> &out)
 {
     if (args.positional.empty())
@@ -146,8 +155,12 @@ Status openTable(const Args &args, OpenMode mode, std::unique_ptr<Table> &out)
     Status s = Table::open(Env::posix(), args.positional[0], mode, out);
     if (!s)
         return s;
-    if (args.has("password"))
-        out->setPassword(args.get("password"));
+    if (args.has("password")) {
+        std::string password;
+        if (!(s = toTableText("password", args.get("password"), password)))
+            return s;
+        out->setPassword(password);
+    }
     return Status::ok();
 }
 
@@ -260,9 +273,12 @@ int cmdCreate(const Args &args)
         return fail(s);
     if (args.has("password")) {
         std::unique_ptr<Table> t;
+        std::string password;
+        if (!(s = toTableText("password", args.get("password"), password)))
+            return fail(s);
         if (!(s = Table::open(Env::posix(), path, OpenMode::Exclusive, t)))
             return fail(s);
-        t->setPassword(args.get("password"));
+        t->setPassword(password);
         if (!(s = t->encrypt()))
             return fail(s);
     }
@@ -349,11 +365,19 @@ int cmdDump(const Args &args)
         return fail(s);
     WorkArea &wa = *engine.area(area);
     Table &t = wa.table();
-    if (args.has("password"))
-        t.setPassword(args.get("password"));
+    std::string text;
+    if (args.has("password")) {
+        if (!(s = toTableText("password", args.get("password"), text)))
+            return fail(s);
+        t.setPassword(text);
+    }
+    if (t.isEncrypted() && !t.passwordMatches())
+        return fail(t.path() + (args.has("password") ? ": wrong password" : ": encrypted; give --password"));
     int64_t count = 0;
-    if (args.has("expr") && !(s = wa.setFilter(args.get("expr"), &count)))
-        return fail(s);
+    if (args.has("expr")) {
+        if (!(s = toTableText("expression", args.get("expr"), text)) || !(s = wa.setFilter(text, &count)))
+            return fail(s);
+    }
     if (!(s = wa.goTop()))
         return fail(s);
     std::string line;
