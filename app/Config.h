@@ -56,6 +56,12 @@ struct Config {
     std::array<int, kModuleCount> SortOrder{};
     std::array<QString, kModuleCount> Filter;
 
+    // Open flags: true while the module's window exists.
+    std::array<bool, kModuleCount> Open{};
+    // The notice shown for functions a window does not offer.
+    QString NoticeText;
+
+    bool &open(Module m) { return Open[static_cast<int>(m)]; }
     int &sortOrder(Module m) { return SortOrder[static_cast<int>(m)]; }
     QString &filter(Module m) { return Filter[static_cast<int>(m)]; }
 

@@ -10,6 +10,7 @@
 #include "app/TfrmZV_Main.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemInfo.h"
+#include "toolkit/ExceptionGuard.h"
 #include "toolkit/MessageBox.h"
 
 #include <QApplication>
@@ -49,11 +50,28 @@ void startBusyCursor()
         QApplication::setOverrideCursor(Qt::BusyCursor);
 }
 
+// The last resort for errors: whatever escapes an event handler that no
+// guard wrapped goes to the error logger instead of ending the program.
+class TessaronApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (...) {
+            tk::reportCurrentException();
+            return false;
+        }
+    }
+};
+
 } // namespace
 
 int runTessaron(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    TessaronApplication app(argc, argv);
 
     // 1. Configuration.
     Config &cfg = config();

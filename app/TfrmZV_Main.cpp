@@ -1,16 +1,653 @@
+// The main window. Commands whose windows are not part of the program yet
+// show the notice text; every handler runs through tk::guarded so that an
+// error reaches the error logger instead of Qt.
 #include "app/TfrmZV_Main.h"
 
-#include <QApplication>
-#include <QMdiArea>
+#include "app/Language.h"
+#include "app/TAppException.h"
+#include "app/Version.h"
+#include "platform/FormatSettings.h"
+#include "platform/Process.h"
+#include "toolkit/ExceptionGuard.h"
+#include "toolkit/Language.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/Tag.h"
+#include "toolkit/Translator.h"
+#include "tools/DeskTools.h"
+#include "xbase/Dates.h"
 
-TfrmZV_Main::TfrmZV_Main(QWidget *parent) : QMainWindow(parent)
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include <map>
+
+namespace {
+
+constexpr int kBase = 100;
+constexpr int kTextNotice = 10004;
+constexpr int kTextReindexQuestion = 10008;
+constexpr int kTextNothingToPrint = 10009;
+constexpr int kTextPrintQuestion = 10010;
+constexpr int kTextFileManagerMissing = 10011;
+constexpr int kTextFileManagerFailed = 10012;
+constexpr int kTextFirstRun = 10024;
+
+std::map<Module, TfrmZV_Main::WindowFactory> &factories()
+{
+    static std::map<Module, TfrmZV_Main::WindowFactory> map;
+    return map;
+}
+
+// A tool bar picture: the desktop theme's icon when there is one, else a
+// drawn tile with a letter.
+QIcon toolIcon(const char *themeName, const QString &letter, const QColor &colour)
+{
+    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(themeName));
+    if (!themed.isNull())
+        return themed;
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(colour);
+    painter.setPen(colour.darker(140));
+    painter.drawRoundedRect(QRectF(1.5, 1.5, 21, 21), 4, 4);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(13);
+    painter.setFont(font);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, letter);
+    return QIcon(pixmap);
+}
+
+// The client area's background picture: a quiet tile of diagonal lines.
+QPixmap backgroundTile()
+{
+    QPixmap tile(48, 48);
+    tile.fill(QColor(0x6f, 0x86, 0xa6));
+    QPainter painter(&tile);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x7b, 0x92, 0xb2), 6));
+    painter.drawLine(-12, 48, 48, -12);
+    painter.drawLine(12, 60, 60, 12);
+    return tile;
+}
+
+QString programStamp()
+{
+    const QDateTime stamp = QFileInfo(QApplication::applicationFilePath()).lastModified();
+    const platform::FormatSettings &fs = platform::FormatSettings::current();
+    const std::string date = xb::formatDate(xb::Date{stamp.date().year(), stamp.date().month(), stamp.date().day()},
+                                            fs.shortDateFormat.toStdString());
+    return QString::fromStdString(date) + QLatin1Char(' ') + stamp.time().toString(fs.longTimeFormat);
+}
+
+} // namespace
+
+void TfrmZV_Main::registerModule(Module module, WindowFactory factory)
+{
+    factories()[module] = std::move(factory);
+}
+
+void TfrmZV_Main::clearModules()
+{
+    factories().clear();
+}
+
+TfrmZV_Main::TfrmZV_Main(QWidget *parent) : TfrmZV_Main(Options(), parent) {}
+
+TfrmZV_Main::TfrmZV_Main(const Options &options, QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmZV_Main"));
     setWindowTitle(QStringLiteral("Tessaron"));
-    auto *area = new QMdiArea(this);
-    area->setObjectName(QStringLiteral("MDIClient"));
-    setCentralWidget(area);
-    resize(800, 600);
+    setMinimumSize(440, 296);
+    resize(644, 486);
+    if (QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    m_area = new QMdiArea(this);
+    m_area->setObjectName(QStringLiteral("ClientArea"));
+    m_area->setFrameShape(QFrame::Panel);
+    m_area->setFrameShadow(QFrame::Sunken);
+    m_area->setBackground(QBrush(backgroundTile()));
+    setCentralWidget(m_area);
+
+    createMenu();
+    createToolBar();
+    auto *bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(bar);
+
+    AppException1 = new TAppException(this);
+    AppException1->setObjectName(QStringLiteral("AppException1"));
+    AppException1->ErrorLog = QStringLiteral("Tessaron.ERR");
+
+    tk::translateWindow(this, kBase);
+    finishCreation(options);
+}
+
+TfrmZV_Main::~TfrmZV_Main()
+{
+    disconnect(m_area, nullptr, this, nullptr);
+}
+
+void TfrmZV_Main::createMenu()
+{
+    struct Item {
+        QAction **target;
+        const char *name;
+        int tag;
+        const char *caption;
+    };
+    auto addItems = [this](QMenu *menu, std::initializer_list<Item> items) {
+        for (const Item &item : items) {
+            if (!item.target) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction *action = menu->addAction(QString::fromUtf8(item.caption));
+            action->setObjectName(QString::fromLatin1(item.name));
+            tk::setTag(action, item.tag);
+            *item.target = action;
+        }
+    };
+    auto addMenu = [this](const char *name, int tag, const char *caption) {
+        QMenu *menu = menuBar()->addMenu(QString::fromUtf8(caption));
+        menu->setObjectName(QString::fromLatin1(name));
+        tk::setTag(menu->menuAction(), tag);
+        return menu;
+    };
+
+    addItems(addMenu("mnuDaten", 35, "Da&ten"),
+             {{&mnuAdressen, "mnuAdressen", 1, "&Adressen"},
+              {&mnuTermine, "mnuTermine", 2, "&Termine"},
+              {&mnuMusik, "mnuMusik", 3, "&Musik"},
+              {&mnuDisketten, "mnuDisketten", 4, "&Disketten"},
+              {&mnuVideo, "mnuVideo", 5, "&Video"},
+              {&mnuBooks, "mnuBooks", 6, "&Bücherei"},
+              {nullptr, nullptr, 0, nullptr},
+              {&mnuDruckereinrichten, "mnuDruckereinrichten", 7, "Drucker &einrichten"},
+              {&mnuDrucken, "mnuDrucken", 8, "&Drucken"},
+              {nullptr, nullptr, 0, nullptr},
+              {&mnuBeenden, "mnuBeenden", 9, "&Beenden"}});
+    addItems(addMenu("EditMenu", 14, "&Bearbeiten"),
+             {{&EditUndoItem, "EditUndoItem", 10, "&Rückgängig"},
+              {nullptr, nullptr, 0, nullptr},
+              {&EditCutItem, "EditCutItem", 11, "&Ausschneiden"},
+              {&EditCopyItem, "EditCopyItem", 12, "&Kopieren"},
+              {&EditPasteItem, "EditPasteItem", 13, "&Einfügen"}});
+    addItems(addMenu("WindowMenu", 15, "&Fenster"),
+             {{&WindowTileItem, "WindowTileItem", 16, "&Nebeneinander"},
+              {&WindowCascadeItem, "WindowCascadeItem", 17, "&Übereinander"},
+              {&WindowArrangeItem, "WindowArrangeItem", 18, "S&ymbole anordnen"},
+              {&WindowMinimizeItem, "WindowMinimizeItem", 19, "&Alle verkleinern"},
+              {&WindowMaximizeItem, "WindowMaximizeItem", 20, "&Maximieren"},
+              {&Alleschlieen1, "Alleschlieen1", 21, "Alle s&chließen"},
+              {&WindowCloseItem, "WindowCloseItem", 22, "&Schließen"}});
+    addItems(addMenu("Extras1", 23, "E&xtras"),
+             {{&Rechner1, "Rechner1", 24, "&Rechner"},
+              {&DateiManager1, "DateiManager1", 25, "&Datei-Manager"},
+              {nullptr, nullptr, 0, nullptr},
+              {&DatenbankenWartung, "DatenbankenWartung", 26, "Referenz-Datenbanken &warten"},
+              {&mnuReIndex, "mnuReIndex", 27, "Daten &reorganisieren"},
+              {nullptr, nullptr, 0, nullptr},
+              {&Update1, "Update1", 28, "Programm-&Update"},
+              {&Einstellungen1, "Einstellungen1", 29, "&Optionen"}});
+    addItems(addMenu("HelpMenu", 30, "&Hilfe"),
+             {{&HelpContentsItem, "HelpContentsItem", 31, "&Inhalt"},
+              {&HelpSearchItem, "HelpSearchItem", 32, "&Suchen..."},
+              {&HelpHowToUseItem, "HelpHowToUseItem", 33, "&Hilfe benutzen"},
+              {nullptr, nullptr, 0, nullptr},
+              {&HelpAboutItem, "HelpAboutItem", 34, "Inf&o..."}});
+
+    mnuBeenden->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12));
+    mnuDisketten->setVisible(false);
+    mnuDisketten->setEnabled(false);
+    EditUndoItem->setEnabled(false);
+    HelpContentsItem->setEnabled(false);
+    HelpSearchItem->setEnabled(false);
+    HelpHowToUseItem->setEnabled(false);
+
+    auto guard = [this](QAction *action, void (TfrmZV_Main::*slot)()) {
+        connect(action, &QAction::triggered, this, [this, slot] { tk::guarded([&] { (this->*slot)(); }); });
+    };
+    auto open = [this](QAction *action, Module module) {
+        connect(action, &QAction::triggered, this, [this, module] { tk::guarded([&] { openModule(module); }); });
+    };
+    open(mnuAdressen, Module::Addresses);
+    open(mnuTermine, Module::Appointments);
+    open(mnuMusik, Module::Music);
+    open(mnuVideo, Module::Videos);
+    open(mnuBooks, Module::Books);
+    guard(mnuDruckereinrichten, &TfrmZV_Main::mnuDruckereinrichtenClick);
+    guard(mnuDrucken, &TfrmZV_Main::sbtPrintClick);
+    connect(mnuBeenden, &QAction::triggered, this, &QWidget::close);
+    guard(EditUndoItem, &TfrmZV_Main::EditUndoItemClick);
+    guard(EditCutItem, &TfrmZV_Main::EditCutItemClick);
+    guard(EditCopyItem, &TfrmZV_Main::EditCopyItemClick);
+    guard(EditPasteItem, &TfrmZV_Main::EditPasteItemClick);
+    connect(WindowTileItem, &QAction::triggered, m_area, &QMdiArea::tileSubWindows);
+    connect(WindowCascadeItem, &QAction::triggered, m_area, &QMdiArea::cascadeSubWindows);
+    guard(WindowArrangeItem, &TfrmZV_Main::WindowArrangeItemClick);
+    guard(WindowMinimizeItem, &TfrmZV_Main::WindowMinimizeItemClick);
+    guard(WindowMaximizeItem, &TfrmZV_Main::WindowMaximizeItemClick);
+    guard(Alleschlieen1, &TfrmZV_Main::Alleschlieen1Click);
+    guard(WindowCloseItem, &TfrmZV_Main::WindowCloseItemClick);
+    guard(Rechner1, &TfrmZV_Main::sbtCalcClick);
+    guard(DateiManager1, &TfrmZV_Main::sbtFileMgrClick);
+    guard(DatenbankenWartung, &TfrmZV_Main::sbtVordefClick);
+    guard(mnuReIndex, &TfrmZV_Main::mnuReIndexClick);
+    guard(Update1, &TfrmZV_Main::Update1Click);
+    guard(Einstellungen1, &TfrmZV_Main::sbtConfigClick);
+    guard(HelpContentsItem, &TfrmZV_Main::sbtHilfeClick);
+    guard(HelpAboutItem, &TfrmZV_Main::sbtInfoClick);
+}
+
+void TfrmZV_Main::createToolBar()
+{
+    auto *bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("Panel1"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(24, 24));
+    bar->setFixedHeight(34);
+    addToolBar(Qt::TopToolBarArea, bar);
+
+    struct Button {
+        QToolButton **target;
+        const char *name;
+        int tag;
+        const char *theme;
+        const char *letter;
+        QColor colour;
+    };
+    const Button buttons[] = {
+        {&sbtAdress, "sbtAdress", 40, "x-office-address-book", "A", QColor(0x2f, 0x6d, 0xb5)},
+        {&sbtTermin, "sbtTermin", 41, "appointment-new", "T", QColor(0xe0, 0x8e, 0x2b)},
+        {&sbtMusik, "sbtMusik", 42, "audio-x-generic", "M", QColor(0x3a, 0x9a, 0x5b)},
+        {&sbtVideo, "sbtVideo", 44, "video-x-generic", "V", QColor(0xb0, 0x3a, 0x48)},
+        {&sbtBooks, "sbtBooks", 45, "accessories-dictionary", "B", QColor(0x7a, 0x4f, 0x9e)},
+        {&sbtDisketten, "sbtDisketten", 43, "media-floppy", "D", QColor(0x70, 0x70, 0x70)},
+        {&sbtPrint, "sbtPrint", 46, "document-print", "P", QColor(0x44, 0x55, 0x66)},
+        {&sbtCalendar, "sbtCalendar", 47, "x-office-calendar", "K", QColor(0xc0, 0x60, 0x30)},
+        {&sbtCalc, "sbtCalc", 48, "accessories-calculator", "R", QColor(0x30, 0x80, 0x90)},
+        {&sbtFileMgr, "sbtFileMgr", 49, "system-file-manager", "F", QColor(0x9a, 0x80, 0x30)},
+        {&sbtVordef, "sbtVordef", 50, "x-office-spreadsheet", "W", QColor(0x50, 0x70, 0x40)},
+        {&sbtConfig, "sbtConfig", 51, "preferences-system", "O", QColor(0x55, 0x55, 0x80)},
+        {&sbtInfo, "sbtInfo", 52, "help-about", "i", QColor(0x30, 0x60, 0xa0)},
+        {&sbtHilfe, "sbtHilfe", 53, "help-contents", "?", QColor(0x30, 0x60, 0xa0)},
+        {&sbtEnde, "sbtEnde", 54, "application-exit", "X", QColor(0x90, 0x30, 0x30)},
+    };
+    for (const Button &b : buttons) {
+        auto *button = new QToolButton(bar);
+        button->setObjectName(QString::fromLatin1(b.name));
+        button->setIcon(toolIcon(b.theme, QString::fromLatin1(b.letter), b.colour));
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        button->setAutoRaise(config().Style97);
+        tk::setTag(button, b.tag);
+        QAction *holder = bar->addWidget(button);
+        if (b.target == &sbtDisketten)
+            holder->setVisible(false);
+        *b.target = button;
+        if (b.target == &sbtFileMgr || b.target == &sbtInfo || b.target == &sbtEnde)
+            bar->addSeparator();
+    }
+    sbtDisketten->setEnabled(false);
+
+    auto guard = [this](QToolButton *button, void (TfrmZV_Main::*slot)()) {
+        connect(button, &QToolButton::clicked, this, [this, slot] { tk::guarded([&] { (this->*slot)(); }); });
+    };
+    auto open = [this](QToolButton *button, Module module) {
+        connect(button, &QToolButton::clicked, this, [this, module] { tk::guarded([&] { openModule(module); }); });
+    };
+    open(sbtAdress, Module::Addresses);
+    open(sbtTermin, Module::Appointments);
+    open(sbtMusik, Module::Music);
+    open(sbtVideo, Module::Videos);
+    open(sbtBooks, Module::Books);
+    guard(sbtPrint, &TfrmZV_Main::sbtPrintClick);
+    guard(sbtCalendar, &TfrmZV_Main::sbtCalendarClick);
+    guard(sbtCalc, &TfrmZV_Main::sbtCalcClick);
+    guard(sbtFileMgr, &TfrmZV_Main::sbtFileMgrClick);
+    guard(sbtVordef, &TfrmZV_Main::sbtVordefClick);
+    guard(sbtConfig, &TfrmZV_Main::sbtConfigClick);
+    guard(sbtInfo, &TfrmZV_Main::sbtInfoClick);
+    guard(sbtHilfe, &TfrmZV_Main::sbtHilfeClick);
+    connect(sbtEnde, &QToolButton::clicked, this, &QWidget::close);
+}
+
+void TfrmZV_Main::finishCreation(const Options &options)
+{
+    Config &cfg = config();
+    AppException1->UserName = QStringLiteral("Vizezaz A");
+    AppException1->install();
+
+    connect(m_area, &QMdiArea::subWindowActivated, this, [this] { UpdateMenuItems(); });
+    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateMenuItems(); });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateMenuItems(); });
+
+    statusBar()->showMessage(QStringLiteral("Tessaron Version %1 vom %2")
+                                 .arg(QString::fromLatin1(kProgramVersion), programStamp()));
+    cfg.NoticeText = LangText(kTextNotice);
+
+    if (options.databaseChecks) {
+        // The auto-update and the checks for missing tables and index files
+        // come with the database maintenance.
+    }
+    UpdateMenuItems();
+}
+
+QList<QMdiSubWindow *> TfrmZV_Main::childWindows() const
+{
+    return m_area->subWindowList(QMdiArea::CreationOrder);
+}
+
+QToolButton *TfrmZV_Main::moduleButton(Module module) const
+{
+    switch (module) {
+    case Module::Addresses: return sbtAdress;
+    case Module::Appointments: return sbtTermin;
+    case Module::Music: return sbtMusik;
+    case Module::Diskettes: return sbtDisketten;
+    case Module::Videos: return sbtVideo;
+    case Module::Books: return sbtBooks;
+    }
+    return nullptr;
+}
+
+QAction *TfrmZV_Main::moduleItem(Module module) const
+{
+    switch (module) {
+    case Module::Addresses: return mnuAdressen;
+    case Module::Appointments: return mnuTermine;
+    case Module::Music: return mnuMusik;
+    case Module::Diskettes: return mnuDisketten;
+    case Module::Videos: return mnuVideo;
+    case Module::Books: return mnuBooks;
+    }
+    return nullptr;
+}
+
+void TfrmZV_Main::UpdateMenuItems()
+{
+    const bool childActive = m_area->activeSubWindow() != nullptr || !m_area->subWindowList().isEmpty();
+    for (QAction *a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem, WindowCloseItem,
+                       WindowMaximizeItem, Alleschlieen1, mnuDrucken})
+        a->setEnabled(childActive);
+
+    Config &cfg = config();
+    for (Module m : {Module::Addresses, Module::Appointments, Module::Music, Module::Videos, Module::Books}) {
+        const bool closed = !cfg.open(m);
+        moduleButton(m)->setEnabled(closed);
+        moduleItem(m)->setEnabled(closed);
+    }
+    sbtDisketten->setEnabled(false);
+    mnuDisketten->setEnabled(false);
+
+    QWidget *focus = QApplication::focusWidget();
+    const bool focusInChild = childActive && focus && m_area->isAncestorOf(focus);
+    bool canUndo = false;
+    bool editable = false;
+    if (focusInChild) {
+        if (auto *line = qobject_cast<QLineEdit *>(focus)) {
+            canUndo = line->isUndoAvailable();
+            editable = !line->isReadOnly();
+        } else if (auto *text = qobject_cast<QTextEdit *>(focus)) {
+            canUndo = text->document()->isUndoAvailable();
+            editable = !text->isReadOnly();
+        } else if (auto *plain = qobject_cast<QPlainTextEdit *>(focus)) {
+            canUndo = plain->document()->isUndoAvailable();
+            editable = !plain->isReadOnly();
+        }
+    }
+    EditUndoItem->setEnabled(canUndo);
+    EditCutItem->setEnabled(editable);
+    EditCopyItem->setEnabled(editable);
+    EditPasteItem->setEnabled(editable && !QApplication::clipboard()->text().isEmpty());
+}
+
+void TfrmZV_Main::showNotice()
+{
+    tk::MessageBox::information(this, config().NoticeText);
+}
+
+void TfrmZV_Main::openModule(Module module)
+{
+    Config &cfg = config();
+    if (module == Module::Addresses && cfg.ZVCalls == 0) {
+        tk::MessageBox::information(this, LangText(kTextFirstRun));
+        cfg.ZVCalls = 1;
+    }
+    const auto it = factories().find(module);
+    if (it == factories().end() || !it->second) {
+        showNotice();
+        return;
+    }
+    QWidget *window = it->second(m_area);
+    if (!window)
+        return;
+    QMdiSubWindow *sub = m_area->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(moduleButton(module)->icon());
+    cfg.open(module) = true;
+    // The flag falls with the window, however it closes.
+    connect(window, &QObject::destroyed, this, [this, module] {
+        config().open(module) = false;
+        UpdateMenuItems();
+    });
+    sub->show();
+    UpdateMenuItems();
+}
+
+bool TfrmZV_Main::closeAllChildren()
+{
+    const QList<QMdiSubWindow *> children = childWindows();
+    for (auto it = children.crbegin(); it != children.crend(); ++it)
+        (*it)->close();
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return m_area->subWindowList().isEmpty();
+}
+
+void TfrmZV_Main::sbtPrintClick()
+{
+    if (m_area->subWindowList().isEmpty()) {
+        tk::MessageBox::error(this, LangText(kTextNothingToPrint));
+        return;
+    }
+    if (tk::MessageBox::confirmation(this, LangText(kTextPrintQuestion)) != tk::MessageBox::Answer::Yes)
+        return;
+    QMdiSubWindow *active = m_area->activeSubWindow() ? m_area->activeSubWindow() : m_area->subWindowList().last();
+    const QPixmap image = active->widget()->grab();
+    QPrinter printer;
+    printer.setDocName(active->windowTitle());
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QPainter painter(&printer);
+    const QRect page = painter.viewport();
+    const QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
+    painter.drawPixmap(QRect(page.topLeft(), size), image);
+}
+
+void TfrmZV_Main::mnuDruckereinrichtenClick()
+{
+    QPrinter printer;
+    QPageSetupDialog dialog(&printer, this);
+    dialog.exec();
+}
+
+void TfrmZV_Main::sbtCalendarClick()
+{
+    tools::openCalendar(this, config().Style97);
+}
+
+void TfrmZV_Main::sbtCalcClick()
+{
+    tools::openCalculator(this, config().Calculator);
+}
+
+void TfrmZV_Main::sbtFileMgrClick()
+{
+    const QString program = config().FileManN;
+    const QStringList parts = QProcess::splitCommand(program);
+    const QString executable = parts.value(0);
+    if (executable.isEmpty() || !QFileInfo::exists(executable)) {
+        tk::MessageBox::error(this, tk::formatText(LangText(kTextFileManagerMissing), {program}));
+        return;
+    }
+    // A file manager started without a folder opens the data directory.
+    QStringList arguments = parts.mid(1);
+    if (arguments.isEmpty())
+        arguments << config().ZVData;
+    const int code = platform::Process::startDetached(executable, arguments);
+    if (code != 0)
+        tk::MessageBox::error(this, tk::formatText(LangText(kTextFileManagerFailed), {code, program}));
+}
+
+void TfrmZV_Main::sbtVordefClick()
+{
+    if (!closeAllChildren())
+        return;
+    showNotice();
+}
+
+void TfrmZV_Main::sbtConfigClick()
+{
+    if (!closeAllChildren())
+        return;
+    showNotice();
+}
+
+void TfrmZV_Main::sbtInfoClick()
+{
+    showNotice();
+}
+
+void TfrmZV_Main::sbtHilfeClick()
+{
+    const QString help = config().ProgDir + QStringLiteral("/help/index.html");
+    if (QFileInfo::exists(help))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    else
+        showNotice();
+}
+
+void TfrmZV_Main::mnuReIndexClick()
+{
+    if (tk::MessageBox::confirmation(this, LangText(kTextReindexQuestion)) != tk::MessageBox::Answer::Yes)
+        return;
+    if (!closeAllChildren())
+        return;
+    showNotice();
+}
+
+void TfrmZV_Main::Update1Click()
+{
+    showNotice();
+}
+
+void TfrmZV_Main::EditUndoItemClick()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *line = qobject_cast<QLineEdit *>(focus))
+        line->undo();
+    else if (auto *text = qobject_cast<QTextEdit *>(focus))
+        text->undo();
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(focus))
+        plain->undo();
+}
+
+void TfrmZV_Main::EditCutItemClick()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *line = qobject_cast<QLineEdit *>(focus))
+        line->cut();
+    else if (auto *text = qobject_cast<QTextEdit *>(focus))
+        text->cut();
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(focus))
+        plain->cut();
+}
+
+void TfrmZV_Main::EditCopyItemClick()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *line = qobject_cast<QLineEdit *>(focus))
+        line->copy();
+    else if (auto *text = qobject_cast<QTextEdit *>(focus))
+        text->copy();
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(focus))
+        plain->copy();
+}
+
+void TfrmZV_Main::EditPasteItemClick()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || !m_area->isAncestorOf(focus))
+        return;
+    if (auto *line = qobject_cast<QLineEdit *>(focus))
+        line->paste();
+    else if (auto *text = qobject_cast<QTextEdit *>(focus))
+        text->paste();
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(focus))
+        plain->paste();
+}
+
+void TfrmZV_Main::WindowArrangeItemClick()
+{
+    // Minimised windows line up along the bottom edge of the client area.
+    int x = 0;
+    for (QMdiSubWindow *sub : childWindows()) {
+        if (!sub->isMinimized())
+            continue;
+        const QSize size = sub->size();
+        sub->move(x, m_area->viewport()->height() - size.height());
+        x += size.width();
+    }
+}
+
+void TfrmZV_Main::WindowMinimizeItemClick()
+{
+    const QList<QMdiSubWindow *> children = childWindows();
+    for (auto it = children.crbegin(); it != children.crend(); ++it)
+        (*it)->showMinimized();
+}
+
+void TfrmZV_Main::WindowMaximizeItemClick()
+{
+    if (QMdiSubWindow *active = m_area->activeSubWindow())
+        active->showMaximized();
+}
+
+void TfrmZV_Main::Alleschlieen1Click()
+{
+    closeAllChildren();
+}
+
+void TfrmZV_Main::WindowCloseItemClick()
+{
+    if (QMdiSubWindow *active = m_area->activeSubWindow())
+        active->close();
 }
 
 void TfrmZV_Main::showEvent(QShowEvent *event)
@@ -23,4 +660,31 @@ void TfrmZV_Main::showEvent(QShowEvent *event)
             QApplication::restoreOverrideCursor();
         emit firstShown();
     }
+}
+
+void TfrmZV_Main::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        tk::guarded([this] { openStartWindows(); });
+}
+
+void TfrmZV_Main::openStartWindows()
+{
+    // The collections marked for the start open once per run, on the first
+    // activation.
+    if (m_startWindowsOpened)
+        return;
+    m_startWindowsOpened = true;
+    const Config &cfg = config();
+    if (cfg.AOpen)
+        openModule(Module::Addresses);
+    if (cfg.TOpen)
+        openModule(Module::Appointments);
+    if (cfg.MOpen)
+        openModule(Module::Music);
+    if (cfg.VOpen)
+        openModule(Module::Videos);
+    if (cfg.BOpen)
+        openModule(Module::Books);
 }

@@ -196,3 +196,49 @@ QString langText(int number)
 }
 
 } // namespace tk
+
+namespace tk {
+
+QString formatText(const QString &pattern, const QVariantList &args)
+{
+    QString out;
+    int next = 0;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c != QLatin1Char('%') || i + 1 >= pattern.size()) {
+            out += c;
+            continue;
+        }
+        qsizetype j = i + 1;
+        bool leftAlign = false;
+        if (pattern[j] == QLatin1Char('-')) {
+            leftAlign = true;
+            ++j;
+        }
+        int width = 0;
+        while (j < pattern.size() && pattern[j].isDigit())
+            width = width * 10 + pattern[j++].digitValue();
+        if (j >= pattern.size()) {
+            out += pattern.mid(i);
+            break;
+        }
+        const QChar kind = pattern[j].toLower();
+        QString piece;
+        if (kind == QLatin1Char('%')) {
+            piece = QStringLiteral("%");
+        } else if (kind == QLatin1Char('s')) {
+            piece = args.value(next++).toString();
+        } else if (kind == QLatin1Char('d') || kind == QLatin1Char('u')) {
+            piece = QString::number(args.value(next++).toLongLong());
+        } else {
+            out += pattern.mid(i, j - i + 1);
+            i = j;
+            continue;
+        }
+        out += leftAlign ? piece.leftJustified(width) : piece.rightJustified(width);
+        i = j;
+    }
+    return out;
+}
+
+} // namespace tk

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QVariantList>
 
 namespace tk {
 
@@ -47,5 +48,10 @@ private:
 
 // Short for Language::current().text(number).
 QString langText(int number);
+
+// Fills the printf-style placeholders of a language text: %s (text), %d and
+// %u (integer), %% (a percent sign), each with an optional width ("%5d").
+// Missing arguments count as empty or 0; surplus ones are ignored.
+QString formatText(const QString &pattern, const QVariantList &args);
 
 } // namespace tk
