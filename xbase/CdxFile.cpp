@@ -243,6 +243,8 @@ Status CdxFile::refresh(bool force)
     uint32_t counter = getU32(head + kHdrCounter);
     if (!force && m_loaded && counter == m_counter && size == m_size)
         return Status::ok();
+    if (m_loaded)
+        ++m_foreignChanges;
     dropCache();
     m_size = size;
     m_counter = counter;

@@ -153,6 +153,8 @@ public:
     // here or by another process.
     uint64_t generation() const { return m_generation; }
     uint32_t changeCounter() const { return m_counter; }
+    // How often a scope found the file changed by another holder.
+    uint64_t foreignChanges() const { return m_foreignChanges; }
 
     // Page access for tags, inside a scope. The node stays valid until the
     // outermost scope ends.
@@ -194,6 +196,7 @@ private:
     uint32_t m_counter = 0;
     uint32_t m_freeHead = 0;
     uint64_t m_generation = 1;
+    uint64_t m_foreignChanges = 0;
     bool m_loaded = false;
 
     std::unique_ptr<CdxTag> m_directory;

@@ -218,6 +218,19 @@ Status CdxIndex::bindOne(CdxTag *tag, Bound &b)
     return Status::ok();
 }
 
+std::string CdxIndex::keyCanonicalText(int i) const
+{
+    const Bound &b = m_bound[std::size_t(i)];
+    return b.key ? b.key->canonicalText() : std::string();
+}
+
+bool CdxIndex::keyParts(int i, std::vector<KeyPart> &parts) const
+{
+    parts.clear();
+    const Bound &b = m_bound[std::size_t(i)];
+    return b.key && b.key->keyParts(parts);
+}
+
 int CdxIndex::findTag(const std::string &name) const
 {
     CdxTag *t = m_file->findTag(name);
@@ -548,6 +561,8 @@ Status CdxIndex::recordAppended(uint32_t recno, const char *record)
         if ((s = keyWith(b, record, recno, &included, &key)) && included)
             s = b.tag->insert(reinterpret_cast<const uint8_t *>(key.data()), recno);
     }
+    if (m_listener)
+        m_listener(recno);
     if (!s) {
         m_file->abandonChanges();
         return s;
@@ -581,6 +596,8 @@ Status CdxIndex::recordReplaced(uint32_t recno, const char *oldRecord, const cha
         if (s && isIn)
             s = b.tag->insert(reinterpret_cast<const uint8_t *>(newKey.data()), recno);
     }
+    if (m_listener)
+        m_listener(recno);
     if (!s) {
         m_file->abandonChanges();
         return s;

@@ -63,6 +63,8 @@ public:
     // Tags by position (0-based, directory order) and name (any case); -1
     // when absent. Call refresh() first to see other processes' changes.
     Status refresh();
+    // The same inside a scope of file() the caller holds.
+    Status bind();
     int tagCount() const { return int(m_bound.size()); }
     int findTag(const std::string &name) const;
     CdxTag *tag(int i) const { return m_bound[std::size_t(i)].tag; }
@@ -70,6 +72,11 @@ public:
     // they do); such a tag can be read but not maintained or sought by value.
     const std::string &tagProblem(int i) const { return m_bound[std::size_t(i)].problem; }
     ValueType keyValueType(int i) const { return m_bound[std::size_t(i)].type; }
+    // The canonical text of tag `i`'s key expression and its fixed-width
+    // parts (Expression::canonicalText and keyParts); empty/false when the
+    // expression does not compile.
+    std::string keyCanonicalText(int i) const;
+    bool keyParts(int i, std::vector<KeyPart> &parts) const;
 
     // The key `record` (number `recno`) has in tag `i`; *included false when
     // the tag's FOR condition excludes it.
@@ -92,6 +99,10 @@ public:
     // Audits every tag: structure, order, and agreement with the table.
     Status check(std::vector<CdxTagReport> &reports);
 
+    // Called with the record number after every change the index followed
+    // (the query candidates of the work area keep themselves a superset).
+    void setChangeListener(std::function<void(uint32_t recno)> listener) { m_listener = std::move(listener); }
+
     // TableObserver.
     Status recordAppended(uint32_t recno, const char *record) override;
     Status recordReplaced(uint32_t recno, const char *oldRecord, const char *newRecord) override;
@@ -107,7 +118,6 @@ private:
     };
     class Context;
     CdxIndex(Table &table, const EvalSettings &settings, std::unique_ptr<CdxFile> file);
-    Status bind();
     Status bindOne(CdxTag *tag, Bound &b);
     Status keyWith(const Bound &b, const char *record, uint32_t recno, bool *included, std::string *key);
     Status readKeys(const Bound &b, int keyLength, CdxBuildInput &input, const Progress &progress,
@@ -119,6 +129,7 @@ private:
     std::unique_ptr<Context> m_context;
     std::vector<Bound> m_bound;
     std::vector<CdxTag *> m_boundTags;
+    std::function<void(uint32_t)> m_listener;
 };
 
 } // namespace xb

@@ -173,9 +173,13 @@ Status CdxTag::revalidate(CdxPosition &pos)
     if (!pos.valid() || pos.generation == m_file->generation())
         return Status::ok();
     std::string key = pos.key;
-    uint32_t recno = pos.recno;
+    return seekEntry(reinterpret_cast<const uint8_t *>(key.data()), pos.recno, pos);
+}
+
+Status CdxTag::seekEntry(const uint8_t *key, uint32_t recno, CdxPosition &pos)
+{
     std::vector<Step> path;
-    Status s = descend(reinterpret_cast<const uint8_t *>(key.data()), m_keyLength, recno, kExactEntry, path);
+    Status s = descend(key, m_keyLength, recno, kExactEntry, path);
     if (!s)
         return s;
     Step &leaf = path.back();

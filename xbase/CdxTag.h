@@ -73,6 +73,8 @@ public:
     Status seekLast(const uint8_t *key, int length, CdxPosition &pos);
     // The entry with exactly this key and record number; invalid when absent.
     Status locate(const uint8_t *key, uint32_t recno, CdxPosition &pos);
+    // The entry at (key, recno) or the first one after it; invalid when none.
+    Status seekEntry(const uint8_t *key, uint32_t recno, CdxPosition &pos);
     // Makes a position current again after the file's generation moved:
     // the same entry, or the next one when it is gone.
     Status revalidate(CdxPosition &pos);

@@ -1,6 +1,7 @@
 // The work-area registry and the engine-wide settings.
 #include "xbase/Engine.h"
 
+#include "xbase/CdxOrderSet.h"
 #include "xbase/Env.h"
 #include "xbase/WorkArea.h"
 
@@ -63,6 +64,12 @@ Status Engine::use(const std::string &path, std::string_view alias, OpenMode mod
     table->setLockTimeout(m_settings.lockTimeoutMs);
     auto wa = std::make_unique<WorkArea>(*this, number, name, std::move(table));
     WorkArea *raw = wa.get();
+    // The structural index opens with the table; a damaged one refuses the
+    // open rather than letting the table drift away from it.
+    auto indexes = std::make_unique<CdxOrderSet>(raw->table(), evalSettings());
+    if (!(s = indexes->open()))
+        return s;
+    raw->setIndexes(std::move(indexes));
     m_areas[number] = std::move(wa);
     *area = number;
     m_selected = number;

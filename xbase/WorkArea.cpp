@@ -1,6 +1,7 @@
 // Navigation, filtering and record access of one work area.
 #include "xbase/WorkArea.h"
 
+#include "xbase/CdxOrderSet.h"
 #include "xbase/Engine.h"
 #include "xbase/Filter.h"
 #include "xbase/Order.h"
@@ -24,6 +25,8 @@ void WorkArea::beginOperation()
 {
     m_table->refresh();
     m_eval = m_engine.evalSettings();
+    if (m_indexes)
+        (void)m_indexes->sync(); // a failure shows in the navigation that follows
 }
 
 void WorkArea::setPhantom()
@@ -50,6 +53,10 @@ Status WorkArea::visible(uint32_t recno, const char *record, bool *yes)
         *yes = false;
         return Status::ok();
     }
+    if (m_filter && m_indexes && !m_indexes->candidate(recno)) {
+        *yes = false; // outside every key range of the filter's plan
+        return Status::ok();
+    }
     if (m_filter) {
         m_view->set(record, recno);
         return m_filter->matches(*m_view, m_eval, yes);
@@ -70,14 +77,16 @@ Status WorkArea::nextInOrder(uint32_t recno, const char *record, bool forward, u
         *out = recno > count + 1 ? count : (recno > 0 ? recno - 1 : 0);
         return Status::ok();
     }
-    if (recno + 1 > m_table->knownRecordCount()) {
+    // With a planned filter, straight to the next candidate.
+    const uint32_t n = m_filter && m_indexes ? m_indexes->nextCandidate(recno + 1) : recno + 1;
+    if (n > m_table->knownRecordCount()) {
         uint32_t count = 0;
         Status s = m_table->recordCount(&count);
         if (!s)
             return s;
     }
-    if (recno + 1 <= m_table->knownRecordCount())
-        *out = recno + 1;
+    if (n <= m_table->knownRecordCount())
+        *out = n;
     return Status::ok();
 }
 
@@ -93,6 +102,11 @@ Status WorkArea::firstVisible(bool fromTop, uint32_t *recno)
         uint32_t count = 0;
         s = m_table->recordCount(&count);
         r = count == 0 ? 0 : (fromTop ? 1 : count);
+        if (r == 1 && m_filter && m_indexes) {
+            r = m_indexes->nextCandidate(1);
+            if (r > count)
+                r = 0;
+        }
     }
     if (!s)
         return s;
@@ -367,6 +381,16 @@ Status WorkArea::setFilter(std::string_view text, int64_t *count)
             return s;
         m_filter = std::move(filter);
     }
+    if (m_indexes) {
+        // Narrow by the tags' key ranges where the filter allows it.
+        m_indexes->clearQuery();
+        uint32_t records = 0;
+        Status p = m_table->recordCount(&records);
+        if (p && m_filter)
+            p = m_indexes->plan(m_filter->expression(), m_engine.evalSettings(), records);
+        if (!p)
+            return p;
+    }
     Status s = visibleCount(count);
     if (!s)
         return s;
@@ -387,6 +411,21 @@ Status WorkArea::visibleCount(int64_t *count)
         uint32_t n = 0;
         Status s = m_table->recordCount(&n);
         *count = n;
+        return s;
+    }
+    // Without a scope the count does not depend on the order: walk the
+    // records (only the filter's candidates) in record order.
+    const bool scoped = m_order && !(m_indexes && m_order == m_indexes->currentOrder() &&
+                                     !m_indexes->currentOrder()->restricts());
+    if (!scoped) {
+        uint32_t n = 0;
+        Status s = m_table->recordCount(&n);
+        for (uint32_t r = m_filter && m_indexes ? m_indexes->nextCandidate(1) : 1; s && r <= n;
+             r = m_filter && m_indexes ? m_indexes->nextCandidate(r + 1) : r + 1) {
+            bool yes = false;
+            if ((s = m_table->read(r, m_scratch.data())) && (s = visible(r, m_scratch.data(), &yes)) && yes)
+                ++*count;
+        }
         return s;
     }
     // Walk without disturbing the current record: m_scratch and a copy.
@@ -415,6 +454,13 @@ Status WorkArea::evalString(std::string_view text, std::string &out)
 void WorkArea::setOrder(Order *order)
 {
     m_order = order;
+}
+
+void WorkArea::setIndexes(std::unique_ptr<CdxOrderSet> indexes)
+{
+    if (m_indexes && m_order && m_order == m_indexes->currentOrder())
+        m_order = nullptr;
+    m_indexes = std::move(indexes);
 }
 
 int WorkArea::fieldIndex(std::string_view name) const

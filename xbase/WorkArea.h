@@ -20,6 +20,7 @@
 
 namespace xb {
 
+class CdxOrderSet;
 class Engine;
 class Order;
 class Filter;
@@ -108,6 +109,12 @@ public:
     void setOrder(Order *order);
     Order *order() const { return m_order; }
 
+    // The table's structural index with its tag orders and the filter's
+    // query candidates (see CdxOrderSet.h); nullptr until attached. Owned by
+    // the area and destroyed before its table.
+    void setIndexes(std::unique_ptr<CdxOrderSet> indexes);
+    CdxOrderSet *indexes() const { return m_indexes.get(); }
+
     // RecordContext over the current record.
     int fieldIndex(std::string_view name) const override;
     const FieldInfo &field(int index) const override;
@@ -126,6 +133,7 @@ private:
     int m_area;
     std::string m_alias;
     std::unique_ptr<Table> m_table;
+    std::unique_ptr<CdxOrderSet> m_indexes; // after m_table: destroyed first
     Order *m_order = nullptr;
     std::unique_ptr<Filter> m_filter;
     std::unique_ptr<RecordView> m_view;

@@ -3,12 +3,14 @@
 // result value plus the text of xb_LastError.
 #include "xbase/XbApi.h"
 
+#include "xbase/CdxOrderSet.h"
 #include "xbase/Engine.h"
 #include "xbase/FieldCodec.h"
 #include "xbase/Order.h"
 #include "xbase/Table.h"
 #include "xbase/WorkArea.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -23,6 +25,7 @@ struct ApiState {
     std::string lastErrorText;
     std::string evalResult;
     std::string aliasText;
+    std::string tagText;
     // Table under creation.
     int createNumber = 0;
     std::string createPath;
@@ -306,58 +309,109 @@ int xb_OrderPosSet(double position)
     return wa && check(wa->setPosition(position));
 }
 
-// Index tags. Without the index code every table is in record order: no tag
-// is found, order 0 is the only order and building a tag fails.
+// Index tags: the structural index's tags, numbered from 1 in directory
+// order; 0 is record order.
+namespace {
+
+CdxOrderSet *indexesOf(WorkArea *wa)
+{
+    return wa ? wa->indexes() : nullptr;
+}
+
+// The current tag of the selected area, nullptr in record order.
+CdxTag *currentTag()
+{
+    CdxOrderSet *set = indexesOf(current());
+    if (!set || set->current() == 0 || !set->index())
+        return nullptr;
+    int t = set->index()->findTag(set->tagName(set->current()));
+    return t < 0 ? nullptr : set->index()->tag(t);
+}
+
+const char *keep(std::string text)
+{
+    state().tagText = std::move(text);
+    return state().tagText.c_str();
+}
+
+} // namespace
+
 int xb_TagArea(const char *tag)
 {
-    (void)tag;
-    return 0;
+    CdxOrderSet *set = indexesOf(current());
+    return set && tag ? set->tagNumber(tag) : 0;
 }
 
 int xb_SetOrder(int tag)
 {
     WorkArea *wa = current();
-    if (wa && tag == 0)
+    CdxOrderSet *set = indexesOf(wa);
+    if (!wa)
+        return 0;
+    const int previous = set ? set->current() : 0;
+    if (tag == 0 || !set) {
         wa->setOrder(nullptr);
-    return 0;
+        if (set)
+            set->setCurrent(0);
+        if (tag != 0)
+            fail(Status::notFound(wa->table().path() + ": the table has no index"));
+        return previous;
+    }
+    CdxOrder *order = set->order(tag);
+    if (!order) {
+        fail(Status::notFound(wa->table().path() + ": no tag number " + std::to_string(tag)));
+        return previous;
+    }
+    set->setCurrent(tag);
+    wa->setOrder(order);
+    return previous;
 }
 
 int xb_IndexOrd(void)
 {
-    return 0;
+    CdxOrderSet *set = indexesOf(current());
+    return set ? set->current() : 0;
 }
 
 const char *xb_TagName(int tag)
 {
-    (void)tag;
-    return "";
+    CdxOrderSet *set = indexesOf(current());
+    if (!set)
+        return "";
+    return keep(set->tagName(tag == 0 ? set->current() : tag));
 }
 
 const char *xb_IndexCondition(void)
 {
-    return "";
+    CdxTag *t = currentTag();
+    return keep(t ? t->forExpression() : std::string());
 }
 
 const char *xb_IndexKey(void)
 {
-    return "";
+    CdxTag *t = currentTag();
+    return keep(t ? t->keyExpression() : std::string());
 }
 
 const char *xb_IndexKeyField(void)
 {
-    return "";
+    return xb_IndexKey();
 }
 
 int xb_IndexType(void)
 {
-    return 0;
+    return currentTag() ? XB_CDX : 0;
 }
 
 int xb_Seek(const char *key)
 {
     WorkArea *wa = current();
     bool found = false;
-    return wa && key && check(wa->seek(key, &found)) && found;
+    if (!wa || !key || !check(wa->seek(key, &found)))
+        return 0;
+    // A soft seek that stops on a greater key has succeeded too: callers go
+    // to the last record on failure, which would undo the soft seek.
+    return found || (engine().settings().softSeek && !wa->eof());
 }
 
 int xb_SetScope(const char *low, const char *high)
@@ -373,8 +427,31 @@ int xb_SetScope(const char *low, const char *high)
 int xb_IndexTag(const char *file, const char *tag, const char *key, int option, int descending,
                 const char *condition)
 {
-    (void)file, (void)tag, (void)key, (void)option, (void)descending, (void)condition;
-    return fail(Status::badArgument("index tags are not available"));
+    WorkArea *wa = current();
+    CdxOrderSet *set = indexesOf(wa);
+    if (!set)
+        return 0;
+    if (!tag || !*tag || !key || !*key)
+        return fail(Status::badArgument("a tag needs a name and a key expression"));
+    if (file && *file) {
+        // Only the structural index (named like the table) is kept.
+        auto stem = [](std::string p) {
+            for (char &c : p)
+                c = c == '\\' ? '/' : char(std::toupper(static_cast<unsigned char>(c)));
+            p = p.substr(p.rfind('/') == std::string::npos ? 0 : p.rfind('/') + 1);
+            return p.substr(0, p.find('.'));
+        };
+        if (stem(file) != stem(wa->table().path()))
+            return fail(Status::badArgument(std::string(file) + ": only the structural index is supported"));
+    }
+    if (descending)
+        return fail(Status::badArgument(std::string(tag) + ": descending tags are not supported"));
+    (void)option; // unique and candidate options are not written
+    if (!check(set->ensureIndex()))
+        return 0;
+    Engine &e = engine();
+    return check(set->index()->buildTag(tag, key, condition ? condition : "",
+                                        [&e](int percent) { e.reportProgress(percent); }));
 }
 
 long xb_Query(const char *expression)
@@ -619,6 +696,10 @@ long xb_SysProp(int property, long value)
     case XB_PROP_SOFTSEEK: return s.softSeek;
     case XB_PROP_EXACT: return s.exact;
     case XB_PROP_DELETED: return s.hideDeleted;
+    case XB_PROP_INDEXCOUNT: {
+        CdxOrderSet *set = engine().current() ? engine().current()->indexes() : nullptr;
+        return set ? set->tagCount() : 0;
+    }
     case XB_PROP_OPENFLAG: {
         const long previous = state().openFlag;
         state().openFlag = value;
