@@ -8,7 +8,8 @@
 // Time-out rules: the wait for the connection, and each silence after the
 // request was sent or after data last arrived, may last at most the
 // time-out. A failed or timed-out request hands over what it received so far
-// (often nothing).
+// (often nothing). Looking up a host name is left to the system's resolver,
+// whose own limits apply.
 #pragma once
 
 #include <QByteArray>

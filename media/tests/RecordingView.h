@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <functional>
 
 class RecordingView : public media::CddbRunView {
 public:
@@ -18,6 +19,8 @@ public:
     bool statusVisible = false;
     bool gaugeVisible = false;
     int gaugeMaximum = 0, gaugePosition = 0;
+    // Runs during the waits, as a window's event handlers would.
+    std::function<void()> duringWait;
 
     QStringList shown(const QString &kind) const
     {
@@ -51,5 +54,10 @@ public:
         choices.append(titles);
         return chosenIndex;
     }
-    void processEvents() override { QCoreApplication::processEvents(); }
+    void processEvents() override
+    {
+        QCoreApplication::processEvents();
+        if (duringWait)
+            duringWait();
+    }
 };

@@ -103,8 +103,17 @@ void TestCddbRun::exactMatchIsReadAndTakenOver()
         row.laufzeit = QStringLiteral("00:02:42");
         f.store.appendPrepared(row);
     }
+    // The window keeps handling events: a second run must not start.
+    int nestedRuns = 0;
+    f.view.duringWait = [&] {
+        if (nestedRuns++ == 0) {
+            QVERIFY(CddbRun::inProgress());
+            QVERIFY(!f.run());
+        }
+    };
 
     QVERIFY(f.run());
+    QVERIFY(!CddbRun::inProgress());
     QCOMPARE(server.requests,
              (QList<QByteArray>{"GET /~cddb/cddb.cgi?cmd=cddb+query+0d01f202+2+150+12345+500" + kHello,
                                 "GET /~cddb/cddb.cgi?cmd=cddb+read+jazz+0d01f202" + kHello}));
