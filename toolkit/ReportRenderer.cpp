@@ -161,12 +161,21 @@ QImage ReportRenderer::pageImage(int index, qreal dotsPerInch) const
     const QSizeF mm = pageSizeMm();
     const qreal dotsPerMm = dotsPerInch / kMmPerInch;
     QImage image(qCeil(mm.width() * dotsPerMm), qCeil(mm.height() * dotsPerMm), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    // Painted as on a device of the layout resolution and scaled down: glyph
+    // advances rounded to whole screen pixels would otherwise make texts
+    // wider or narrower than in the printout, and texts that just touch
+    // there would run into each other here.
+    image.setDotsPerMeterX(qRound(kLayoutDpi / kMetresPerInch));
+    image.setDotsPerMeterY(qRound(kLayoutDpi / kMetresPerInch));
+    {
+        QPainter painter(&image);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        painter.scale(dotsPerInch / kLayoutDpi, dotsPerInch / kLayoutDpi);
+        paintPage(&painter, index);
+    }
     image.setDotsPerMeterX(qRound(dotsPerInch / kMetresPerInch));
     image.setDotsPerMeterY(qRound(dotsPerInch / kMetresPerInch));
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    paintPage(&painter, index);
     return image;
 }
 

@@ -55,6 +55,7 @@ private slots:
     void translationReachesLabelsAndPrefixes();
     void arialResolvesToAMetricCompatibleFont();
     void pageImageShowsTheBands();
+    void textsKeepTheirWidthAtEveryZoom();
     void tenThousandRowsBenchmark();
 
 private:
@@ -335,6 +336,34 @@ void TestReport::pageImageShowsTheBands()
     QVERIFY(!dark(5, 10 + 11.9) && !dark(205, 10 + 11.9));
     QVERIFY(dark(100, 297 - 10 - 5.3 + 0.1));
     QVERIFY(!dark(100, 297 - 10 - 5.3 - 2));
+}
+
+void TestReport::textsKeepTheirWidthAtEveryZoom()
+{
+    // Where a text ends must not depend on the screen resolution, or columns
+    // that just clear each other on paper would collide in the preview.
+    tk::Report report;
+    report.detailBand()->setHeight(5);
+    report.detailBand()->addField({0, 0, 190, 5}, QStringLiteral("T"))->setFont(tk::reportFont(8));
+    MemoryReportSource source({QStringLiteral("T")}, {{QStringLiteral("Karl-Heinz Friedrich Müller-Lüdenscheidt")}});
+    report.setSource(&source);
+    tk::ReportRenderer renderer(&report);
+    QCOMPARE(renderer.prepare(), 1);
+    const auto inkEndMm = [&](qreal dpi) {
+        const QImage image = renderer.pageImage(0, dpi);
+        int last = -1;
+        for (int y = 0; y < image.height() / 10; ++y) {
+            for (int x = image.width() - 1; x > last; --x) {
+                if (qGray(image.pixel(x, y)) < 160)
+                    last = x;
+            }
+        }
+        return (last + 1) * 25.4 / dpi;
+    };
+    const qreal fine = inkEndMm(600);
+    // Within about one pixel at the coarsest zoom (0.41 mm).
+    for (qreal dpi : {61.44, 76.8, 96.0})
+        QVERIFY2(qAbs(inkEndMm(dpi) - fine) < 0.45, qPrintable(QString::number(inkEndMm(dpi) - fine)));
 }
 
 void TestReport::tenThousandRowsBenchmark()
