@@ -1,7 +1,7 @@
 // Reading and playing audio CDs over a CdAudioDevice: the disc information,
 // its error texts, the status line of the player and the player commands.
 //
-// Every function opens the device for its single operation and closes it
+// Every function given a device opens it for its single operation and closes it
 // before it returns. The texts are the player's fixed English texts.
 #pragma once
 

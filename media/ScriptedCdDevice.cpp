@@ -159,9 +159,11 @@ bool ScriptedCdDevice::seekToTrack(int track)
 
 bool ScriptedCdDevice::playToEnd()
 {
-    if (!m_open || !m_hasDisc || m_position >= m_leadOut)
+    if (!m_open || !m_hasDisc)
         return false;
     advance();
+    if (m_position >= m_leadOut)
+        return false;
     m_playing = true;
     m_playedSince = m_clock;
     return true;
