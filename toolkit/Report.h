@@ -79,8 +79,9 @@ public:
     void preview(QWidget *parent);
 
     // Makes "Arial" (the family the layouts are designed with) resolve to a
-    // metric-compatible font installed here. Called by the constructor; safe
-    // to call more than once.
+    // metric-compatible font installed here (Liberation Sans) when Arial
+    // itself is missing. Needs the application object. Called by the
+    // constructor; later calls do nothing.
     static void registerFontSubstitutions();
 
 private:
