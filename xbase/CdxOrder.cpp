@@ -196,6 +196,10 @@ Status CdxOrder::position(uint32_t recno, const char *record, double *fraction)
 Status CdxOrder::recordAt(double fraction, uint32_t *recno)
 {
     *recno = 0;
+    if (fraction <= 0)
+        return first(recno);
+    if (fraction >= 1)
+        return last(recno);
     CdxFile::ReadScope scope(&m_index.file());
     int t;
     Status s = enter(scope, &t);

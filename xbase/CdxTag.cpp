@@ -549,7 +549,7 @@ Status CdxTag::seekFraction(double fraction, CdxPosition &pos)
             return Status::corrupt(m_file->path() + ": tag " + m_name + ": interior page " +
                                    std::to_string(offset) + " has no entries");
         }
-        int i = std::min(int(f * c), c - 1);
+        int i = std::min(int(f * c + 1e-9), c - 1);
         f = std::clamp(f * c - i, 0.0, 1.0);
         if (n->isLeaf()) {
             setPos(pos, n, i);
