@@ -101,7 +101,7 @@ QString FramesToMinSec(int frames)
     return QStringLiteral("%1:%2").arg(frames / kFramesPerMinute).arg((frames / kFramesPerSecond) % 60);
 }
 
-CdStatus CdStatusOf(int code, const tCDParams &params, int cdStatus)
+CdStatus cdStatusOf(int code, const tCDParams &params, int cdStatus)
 {
     CdStatus status;
     status.code = code;
@@ -124,11 +124,11 @@ CdStatus CdStatusOf(int code, const tCDParams &params, int cdStatus)
     return status;
 }
 
-CdStatus ReadCdStatus(CdAudioDevice &device, int cdStatus)
+CdStatus readCdStatus(CdAudioDevice &device, int cdStatus)
 {
     tCDParams params;
     const int code = ReadDiscInfo(device, params);
-    return CdStatusOf(code, params, cdStatus);
+    return cdStatusOf(code, params, cdStatus);
 }
 
 namespace {
@@ -149,7 +149,7 @@ void skipTracks(CdAudioDevice &device, int delta)
 
 } // namespace
 
-QString RunPlayerCommand(CdAudioDevice &device, PlayerCommand command, int deviceNumber, int &cdDevice)
+QString runPlayerCommand(CdAudioDevice &device, PlayerCommand command, int deviceNumber, int &cdDevice)
 {
     switch (device.open()) {
     case CdOpenResult::InUse: return QStringLiteral("Drive is in use.");

@@ -52,9 +52,9 @@ inline const QString kCdReadyText = QStringLiteral("<CD ready>");
 // The status for a read's result. `cdStatus` chooses the time shown:
 // 0 track elapsed, 1 track remaining, 2 disc elapsed, 3 disc remaining, any
 // other value the raw position.
-CdStatus CdStatusOf(int code, const tCDParams &params, int cdStatus);
+CdStatus cdStatusOf(int code, const tCDParams &params, int cdStatus);
 // Reads the disc and computes its status.
-CdStatus ReadCdStatus(CdAudioDevice &device, int cdStatus);
+CdStatus readCdStatus(CdAudioDevice &device, int cdStatus);
 
 enum class PlayerCommand { Play, Stop, Previous, Next, Eject };
 
@@ -65,6 +65,6 @@ enum class PlayerCommand { Play, Stop, Previous, Next, Eject };
 // opened ("Drive is in use." or "Unable to open MCI device."), else an empty
 // text; a refused seek, play, stop or eject is not reported. The caller
 // refreshes the status line afterwards in either case.
-QString RunPlayerCommand(CdAudioDevice &device, PlayerCommand command, int deviceNumber, int &cdDevice);
+QString runPlayerCommand(CdAudioDevice &device, PlayerCommand command, int deviceNumber, int &cdDevice);
 
 } // namespace media

@@ -6,7 +6,7 @@
 
 namespace media {
 
-QList<QByteArray> SplitAnswerLines(const QByteArray &answer)
+QList<QByteArray> splitAnswerLines(const QByteArray &answer)
 {
     QList<QByteArray> lines = answer.split('\n');
     if (answer.endsWith('\n'))
@@ -23,7 +23,7 @@ namespace {
 QStringList decodedLines(const QByteArray &answer)
 {
     QStringList lines;
-    for (const QByteArray &line : SplitAnswerLines(answer))
+    for (const QByteArray &line : splitAnswerLines(answer))
         lines.append(fromAnsi(std::string_view(line.constData(), std::size_t(line.size()))));
     return lines;
 }
@@ -84,7 +84,7 @@ QString ParseQueryAnswer(const QByteArray &answer, const CddbWarning &warning, c
     return entryOfMatchLine(lines[current + chosen]);
 }
 
-QString DecodeCddbEscapes(const QString &text)
+QString decodeCddbEscapes(const QString &text)
 {
     QString result;
     result.reserve(text.size());
@@ -107,7 +107,7 @@ QString DecodeCddbEscapes(const QString &text)
 
 CddbEntry::CddbEntry(const QByteArray &answer)
 {
-    for (const QByteArray &line : SplitAnswerLines(answer)) {
+    for (const QByteArray &line : splitAnswerLines(answer)) {
         if (line.startsWith('#'))
             continue;
         const qsizetype equals = line.indexOf('=');
@@ -126,7 +126,7 @@ bool CddbEntry::contains(const QString &key) const
 QString CddbEntry::value(const QString &key) const
 {
     const QByteArray joined = m_values.value(key.toUpper());
-    return DecodeCddbEscapes(AllTrim(fromAnsi(std::string_view(joined.constData(), std::size_t(joined.size())))));
+    return decodeCddbEscapes(AllTrim(fromAnsi(std::string_view(joined.constData(), std::size_t(joined.size())))));
 }
 
 QString CddbEntry::discTitle() const

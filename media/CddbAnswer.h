@@ -17,7 +17,7 @@ namespace media {
 
 // The lines of an answer: split at LF, one trailing CR removed from each. A
 // line end at the very end does not begin another (empty) line.
-QList<QByteArray> SplitAnswerLines(const QByteArray &answer);
+QList<QByteArray> splitAnswerLines(const QByteArray &answer);
 
 // Shows the server's own words when it refused a query.
 using CddbWarning = std::function<void(const QString &text)>;
@@ -67,6 +67,6 @@ inline constexpr int kMaxAnswerTracks = 500;
 
 // The escapes of a CDDB value decoded: \n newline, \t tab, \\ backslash;
 // any other backslash stays.
-QString DecodeCddbEscapes(const QString &text);
+QString decodeCddbEscapes(const QString &text);
 
 } // namespace media

@@ -33,7 +33,7 @@ QString DiscID(const tCDParams &params)
     return QStringLiteral("%1").arg(id, 8, 16, QLatin1Char('0'));
 }
 
-QString QueryLine(const tCDParams &params)
+QString cddbQueryLine(const tCDParams &params)
 {
     QString line = DiscID(params) + QLatin1Char('+') + QString::number(params.TrackCount);
     for (int t = 1; t <= params.TrackCount; ++t)
@@ -42,12 +42,12 @@ QString QueryLine(const tCDParams &params)
     return line;
 }
 
-QString DiscIdOfQueryLine(const QString &line)
+QString discIdOfQueryLine(const QString &line)
 {
     return line.section(QLatin1Char('+'), 0, 0).left(8);
 }
 
-QString TrackRunningTime(const tCDParams &params, int track)
+QString trackRunningTime(const tCDParams &params, int track)
 {
     if (track < 1 || track > params.TrackCount)
         return QString();

@@ -16,15 +16,15 @@ QString DiscID(const tCDParams &params);
 // "discid+tracks+start1+...+startN+seconds": the arguments of the CDDB query
 // command with "+" for blanks; the starts in frames, the last field the
 // lead-out in whole seconds. Example: 0d01f202+2+150+12345+500.
-QString QueryLine(const tCDParams &params);
+QString cddbQueryLine(const tCDParams &params);
 
 // The disc ID of a query line (the text before its first "+", at most 8
 // characters).
-QString DiscIdOfQueryLine(const QString &line);
+QString discIdOfQueryLine(const QString &line);
 
 // The running time of track `track` (from 1) as "hh:mm:ss", the form the
 // music table keeps in LAUFZEIT; empty when the table of contents does not
 // give the track's end.
-QString TrackRunningTime(const tCDParams &params, int track);
+QString trackRunningTime(const tCDParams &params, int track);
 
 } // namespace media

@@ -12,7 +12,7 @@ constexpr int kCgiWidth = 80;
 
 QByteArray helloOf(const CddbSettings &settings)
 {
-    const CddbHello hello = HelloOf(settings.email);
+    const CddbHello hello = cddbHelloOf(settings.email);
     return "&hello=" + QUrl::toPercentEncoding(hello.user) + '+' + QUrl::toPercentEncoding(hello.host) + "+Tessaron+"
            + QUrl::toPercentEncoding(settings.clientVersion) + "&proto=3 HTTP/1.0\r\n\r\n\r\n";
 }
@@ -35,7 +35,7 @@ QByteArray command(const CddbSettings &settings, const char *verb, const QString
 
 } // namespace
 
-CddbHello HelloOf(const QString &email)
+CddbHello cddbHelloOf(const QString &email)
 {
     const QString address = email.trimmed();
     const qsizetype at = address.lastIndexOf(QLatin1Char('@'));
@@ -44,12 +44,12 @@ CddbHello HelloOf(const QString &email)
     return {QStringLiteral("tessaron"), QStringLiteral("localhost")};
 }
 
-QByteArray QueryRequest(const CddbSettings &settings, const QString &queryLine)
+QByteArray cddbQueryRequest(const CddbSettings &settings, const QString &queryLine)
 {
     return command(settings, "query", queryLine);
 }
 
-QByteArray ReadRequest(const CddbSettings &settings, const QString &entry)
+QByteArray cddbReadRequest(const CddbSettings &settings, const QString &entry)
 {
     return command(settings, "read", entry);
 }

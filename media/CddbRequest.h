@@ -27,14 +27,14 @@ struct CddbHello {
     QString user;
     QString host;
 };
-CddbHello HelloOf(const QString &email);
+CddbHello cddbHelloOf(const QString &email);
 
 // "GET <cgi>?cmd=cddb+query+<query line>&hello=<user>+<host>+Tessaron+<version>
 // &proto=3 HTTP/1.0" and three CR LF; no header lines. Characters of the
 // hello words other than letters, digits and "-._~" are sent as %XX.
-QByteArray QueryRequest(const CddbSettings &settings, const QString &queryLine);
+QByteArray cddbQueryRequest(const CddbSettings &settings, const QString &queryLine);
 // The same with "cmd=cddb+read+<category>+<disc ID>"; `entry` is the result
 // of ParseQueryAnswer ("jazz+0d01f202").
-QByteArray ReadRequest(const CddbSettings &settings, const QString &entry);
+QByteArray cddbReadRequest(const CddbSettings &settings, const QString &entry);
 
 } // namespace media

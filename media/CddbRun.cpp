@@ -33,7 +33,7 @@ bool g_runInProgress = false;
 
 } // namespace
 
-ReadCdResult ReadCdForCddb(CdAudioDevice &device, CddbWaitingList &list, CddbStore &store, CddbRunView &view)
+ReadCdResult readCdForCddb(CdAudioDevice &device, CddbWaitingList &list, CddbStore &store, CddbRunView &view)
 {
     tCDParams params;
     const int code = ReadDiscInfo(device, params);
@@ -46,12 +46,12 @@ ReadCdResult ReadCdForCddb(CdAudioDevice &device, CddbWaitingList &list, CddbSto
         return ReadCdResult::DataCd;
     }
     const QString discId = DiscID(params);
-    const QString line = QueryLine(params);
+    const QString line = cddbQueryLine(params);
     for (int t = 1; t <= params.TrackCount; ++t) {
         PreparedTrack row;
         row.track = t;
         row.cddbId = discId;
-        row.laufzeit = TrackRunningTime(params, t);
+        row.laufzeit = trackRunningTime(params, t);
         store.appendPrepared(row);
     }
     if (list.contains(line)) {
@@ -148,7 +148,7 @@ void CddbRun::appendOut(const QByteArray &answer)
 
 CddbRun::Outcome CddbRun::httpEntry(const QString &queryLine)
 {
-    const QByteArray queryAnswer = request(QueryRequest(m_settings, queryLine));
+    const QByteArray queryAnswer = request(cddbQueryRequest(m_settings, queryLine));
     appendOut(queryAnswer);
     const QString entry = ParseQueryAnswer(
         queryAnswer, [this](const QString &text) { m_view.warning(text); },
@@ -158,7 +158,7 @@ CddbRun::Outcome CddbRun::httpEntry(const QString &queryLine)
         return Outcome::Stop;
     }
 
-    const QByteArray readAnswer = request(ReadRequest(m_settings, entry));
+    const QByteArray readAnswer = request(cddbReadRequest(m_settings, entry));
     const QString answerPath = QDir(m_settings.dataDir).filePath(QString::fromLatin1(kCddbAnswerFile));
     QSaveFile answerFile(answerPath);
     if (!answerFile.open(QIODevice::WriteOnly) || answerFile.write("[ThisCD]\r\n" + readAnswer) < 0
@@ -168,7 +168,7 @@ CddbRun::Outcome CddbRun::httpEntry(const QString &queryLine)
     const CddbEntry read(readAnswer);
     if (m_view.confirm(QStringLiteral("Add these CD-tracks to your database ?\n\n") + read.trackText())) {
         const CddbTransferResult result =
-            TransferToCollection(m_store, DiscIdOfQueryLine(queryLine), entry.section(QLatin1Char('+'), 0, 0), read);
+            transferToCollection(m_store, discIdOfQueryLine(queryLine), entry.section(QLatin1Char('+'), 0, 0), read);
         if (result.alreadyInCollection)
             m_view.information(QStringLiteral("These CD-tracks are already in your database."));
     }
@@ -182,7 +182,7 @@ void CddbRun::cddbpEntry()
                               [this] { m_view.processEvents(); });
     const int code = commander.Connect();
     if (commander.connected()) {
-        const QByteArray greeting = SplitAnswerLines(commander.received()).value(0);
+        const QByteArray greeting = splitAnswerLines(commander.received()).value(0);
         m_view.showStatus(fromAnsi(std::string_view(greeting.constData(), std::size_t(greeting.size()))));
     } else {
         m_view.message(QStringLiteral("Server not found, or no connection allowed."));

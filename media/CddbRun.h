@@ -31,11 +31,11 @@ enum class ReadCdResult { Added, AlreadyListed, ReadError, DataCd };
 // disc's query line to the waiting list unless it is there. Tells the user
 // through `view` about a read error, a data CD (a disc of one track) or a
 // disc already waiting. Throws what the store or the list throws.
-ReadCdResult ReadCdForCddb(CdAudioDevice &device, CddbWaitingList &list, CddbStore &store, CddbRunView &view);
+ReadCdResult readCdForCddb(CdAudioDevice &device, CddbWaitingList &list, CddbStore &store, CddbRunView &view);
 
 // One run over the waiting list, from its last entry to its first. Over
 // HTTP each disc is queried, a match is chosen, its entry read, shown and,
-// when the user confirms, taken over into the store (TransferToCollection);
+// when the user confirms, taken over into the store (transferToCollection);
 // over cddbp only the server's greeting is shown. Handled entries leave the
 // list. The run ends early, with "Unknown Server Type", when a query brings
 // no usable answer (no answer, a time-out, a refusal, no match); the

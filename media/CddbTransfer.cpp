@@ -36,7 +36,7 @@ QString genreOf(const QString &category)
 
 } // namespace
 
-CddbTransferResult TransferToCollection(CddbStore &store, const QString &discId, const QString &category,
+CddbTransferResult transferToCollection(CddbStore &store, const QString &discId, const QString &category,
                                         const CddbEntry &entry)
 {
     CddbTransferResult result;

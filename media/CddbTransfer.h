@@ -30,7 +30,7 @@ struct CddbTransferResult {
 //   CASS_NO   the store's next carrier number, one for the whole disc.
 // Texts are cut to their field widths. `discId` is our own disc's ID (the
 // waiting list's), which may differ from the ID of an inexact match.
-CddbTransferResult TransferToCollection(CddbStore &store, const QString &discId, const QString &category,
+CddbTransferResult transferToCollection(CddbStore &store, const QString &discId, const QString &category,
                                         const CddbEntry &entry);
 
 } // namespace media

@@ -188,28 +188,28 @@ void TestCdAudio::statusLineFollowsTheDisc()
     ScriptedCdDevice device;
     device.insertDisc({150, 12345, 20000}, 37500);
 
-    CdStatus status = ReadCdStatus(device, 0);
+    CdStatus status = readCdStatus(device, 0);
     QCOMPARE(status.line, QStringLiteral("Track 0 - 0:0 / "));
     QVERIFY(status.ready);
 
     int cdDevice = -1;
-    QVERIFY(RunPlayerCommand(device, PlayerCommand::Next, 0, cdDevice).isEmpty());
-    QVERIFY(RunPlayerCommand(device, PlayerCommand::Next, 0, cdDevice).isEmpty());
+    QVERIFY(runPlayerCommand(device, PlayerCommand::Next, 0, cdDevice).isEmpty());
+    QVERIFY(runPlayerCommand(device, PlayerCommand::Next, 0, cdDevice).isEmpty());
     QCOMPARE(device.positionFrames(), 20000);
     device.setClock(65000);
     QCOMPARE(device.positionFrames(), 20000 + 65 * 75);
 
-    status = ReadCdStatus(device, 0);
+    status = readCdStatus(device, 0);
     QCOMPARE(status.line, QStringLiteral("Track 3 - 1:5 / Track 3"));
     QVERIFY(!status.ready);
     // Rest of the track and of the disc: 37500 - 24875 frames.
-    QCOMPARE(ReadCdStatus(device, 1).line, QStringLiteral("Track 3 - 2:48 / Track 3"));
-    QCOMPARE(ReadCdStatus(device, 3).line, QStringLiteral("Track 3 - 2:48 / Track 3"));
-    QCOMPARE(ReadCdStatus(device, 2).line, QStringLiteral("Track 3 - 5:29 / Track 3"));
-    QCOMPARE(ReadCdStatus(device, 9).line, QStringLiteral("Track 3 - 5:31 / Track 3"));
+    QCOMPARE(readCdStatus(device, 1).line, QStringLiteral("Track 3 - 2:48 / Track 3"));
+    QCOMPARE(readCdStatus(device, 3).line, QStringLiteral("Track 3 - 2:48 / Track 3"));
+    QCOMPARE(readCdStatus(device, 2).line, QStringLiteral("Track 3 - 5:29 / Track 3"));
+    QCOMPARE(readCdStatus(device, 9).line, QStringLiteral("Track 3 - 5:31 / Track 3"));
 
     device.setInUse(true);
-    status = ReadCdStatus(device, 0);
+    status = readCdStatus(device, 0);
     QCOMPARE(status.line, QStringLiteral("Drive is in use"));
     QCOMPARE(status.code, int(kCdDriveInUse));
     QVERIFY(!status.ready);
@@ -242,7 +242,7 @@ void TestCdAudio::playerCommandsSkipWithinTheDisc()
     device.insertDisc({150, 12345, 20000}, 37500);
     int cdDevice = -1;
 
-    QVERIFY(RunPlayerCommand(device, PlayerCommand::Play, 2, cdDevice).isEmpty());
+    QVERIFY(runPlayerCommand(device, PlayerCommand::Play, 2, cdDevice).isEmpty());
     QCOMPARE(cdDevice, -1);
     QVERIFY(!device.isOpen());
     QVERIFY(device.isPlaying());
@@ -250,27 +250,27 @@ void TestCdAudio::playerCommandsSkipWithinTheDisc()
     QCOMPARE(device.positionFrames(), 225);
 
     // Previous on track 1 leaves the disc playing where it was.
-    RunPlayerCommand(device, PlayerCommand::Previous, 2, cdDevice);
+    runPlayerCommand(device, PlayerCommand::Previous, 2, cdDevice);
     QVERIFY(device.isPlaying());
     QCOMPARE(device.positionFrames(), 225);
 
-    RunPlayerCommand(device, PlayerCommand::Next, 2, cdDevice);
+    runPlayerCommand(device, PlayerCommand::Next, 2, cdDevice);
     QVERIFY(device.isPlaying());
     QCOMPARE(device.positionFrames(), 12345);
-    RunPlayerCommand(device, PlayerCommand::Next, 2, cdDevice);
+    runPlayerCommand(device, PlayerCommand::Next, 2, cdDevice);
     device.setClock(3000);
     QCOMPARE(device.positionFrames(), 20150);
-    RunPlayerCommand(device, PlayerCommand::Next, 2, cdDevice);
+    runPlayerCommand(device, PlayerCommand::Next, 2, cdDevice);
     QVERIFY(device.isPlaying());
     QCOMPARE(device.positionFrames(), 20150);
-    RunPlayerCommand(device, PlayerCommand::Previous, 2, cdDevice);
+    runPlayerCommand(device, PlayerCommand::Previous, 2, cdDevice);
     QCOMPARE(device.positionFrames(), 12345);
 
-    RunPlayerCommand(device, PlayerCommand::Stop, 2, cdDevice);
+    runPlayerCommand(device, PlayerCommand::Stop, 2, cdDevice);
     QVERIFY(!device.isPlaying());
-    RunPlayerCommand(device, PlayerCommand::Eject, 2, cdDevice);
+    runPlayerCommand(device, PlayerCommand::Eject, 2, cdDevice);
     QVERIFY(device.doorOpen());
-    QCOMPARE(ReadCdStatus(device, 0).line, QStringLiteral("No disc in drive"));
+    QCOMPARE(readCdStatus(device, 0).line, QStringLiteral("No disc in drive"));
     QCOMPARE(cdDevice, -1);
 }
 
@@ -280,10 +280,10 @@ void TestCdAudio::playerCommandReportsABusyDrive()
     device.insertDisc({150, 12345}, 37500);
     int cdDevice = -1;
     device.setInUse(true);
-    QCOMPARE(RunPlayerCommand(device, PlayerCommand::Play, 0, cdDevice), QStringLiteral("Drive is in use."));
+    QCOMPARE(runPlayerCommand(device, PlayerCommand::Play, 0, cdDevice), QStringLiteral("Drive is in use."));
     device.setInUse(false);
     device.setOpenFails(true);
-    QCOMPARE(RunPlayerCommand(device, PlayerCommand::Play, 0, cdDevice), QStringLiteral("Unable to open MCI device."));
+    QCOMPARE(runPlayerCommand(device, PlayerCommand::Play, 0, cdDevice), QStringLiteral("Unable to open MCI device."));
     QCOMPARE(cdDevice, -1);
     QVERIFY(!device.isPlaying());
 }

@@ -79,8 +79,8 @@ void TestCddb::discIdAndQueryLineOfTheWorkedExample()
     tCDParams params;
     QCOMPARE(ReadDiscInfo(device, params), int(kCdNoError));
     QCOMPARE(DiscID(params), QStringLiteral("0d01f202"));
-    QCOMPARE(QueryLine(params), QStringLiteral("0d01f202+2+150+12345+500"));
-    QCOMPARE(DiscIdOfQueryLine(QueryLine(params)), QStringLiteral("0d01f202"));
+    QCOMPARE(cddbQueryLine(params), QStringLiteral("0d01f202+2+150+12345+500"));
+    QCOMPARE(discIdOfQueryLine(cddbQueryLine(params)), QStringLiteral("0d01f202"));
 }
 
 void TestCddb::digitTotalIsTakenModulo255()
@@ -101,12 +101,12 @@ void TestCddb::trackRunningTimes()
     device.insertDisc({150, 12345, 20000}, 20000 + 75 * 3603 + 74);
     tCDParams params;
     QCOMPARE(ReadDiscInfo(device, params), int(kCdNoError));
-    QCOMPARE(TrackRunningTime(params, 1), QStringLiteral("00:02:42"));
-    QCOMPARE(TrackRunningTime(params, 2), QStringLiteral("00:01:42"));
-    QCOMPARE(TrackRunningTime(params, 3), QStringLiteral("01:00:03"));
-    QCOMPARE(TrackRunningTime(params, 4), QString());
+    QCOMPARE(trackRunningTime(params, 1), QStringLiteral("00:02:42"));
+    QCOMPARE(trackRunningTime(params, 2), QStringLiteral("00:01:42"));
+    QCOMPARE(trackRunningTime(params, 3), QStringLiteral("01:00:03"));
+    QCOMPARE(trackRunningTime(params, 4), QString());
     params.TrackStart[4] = 0;
-    QCOMPARE(TrackRunningTime(params, 3), QString());
+    QCOMPARE(trackRunningTime(params, 3), QString());
 }
 
 void TestCddb::requestTextsCarryTheHello()
@@ -114,19 +114,19 @@ void TestCddb::requestTextsCarryTheHello()
     CddbSettings settings;
     settings.email = QStringLiteral("alice@pc.example.net");
     settings.clientVersion = QStringLiteral("1.5d");
-    QCOMPARE(QueryRequest(settings, QStringLiteral("0d01f202+2+150+12345+500")),
+    QCOMPARE(cddbQueryRequest(settings, QStringLiteral("0d01f202+2+150+12345+500")),
              QByteArray("GET /~cddb/cddb.cgi?cmd=cddb+query+0d01f202+2+150+12345+500"
                         "&hello=alice+pc.example.net+Tessaron+1.5d&proto=3 HTTP/1.0\r\n\r\n\r\n"));
-    QCOMPARE(ReadRequest(settings, QStringLiteral("jazz+0d01f202")),
+    QCOMPARE(cddbReadRequest(settings, QStringLiteral("jazz+0d01f202")),
              QByteArray("GET /~cddb/cddb.cgi?cmd=cddb+read+jazz+0d01f202"
                         "&hello=alice+pc.example.net+Tessaron+1.5d&proto=3 HTTP/1.0\r\n\r\n\r\n"));
 
     // Without an address the program's own words; odd characters encoded,
     // so they cannot split the hello or add parameters.
     settings.email.clear();
-    QVERIFY(QueryRequest(settings, QStringLiteral("x")).contains("&hello=tessaron+localhost+Tessaron+1.5d&"));
+    QVERIFY(cddbQueryRequest(settings, QStringLiteral("x")).contains("&hello=tessaron+localhost+Tessaron+1.5d&"));
     settings.email = QStringLiteral("a+b&c@host.example");
-    QVERIFY(ReadRequest(settings, QStringLiteral("ja&zz+1")).contains("cmd=cddb+read+ja%26zz+1&hello=a%2Bb%26c+host.example+"));
+    QVERIFY(cddbReadRequest(settings, QStringLiteral("ja&zz+1")).contains("cmd=cddb+read+ja%26zz+1&hello=a%2Bb%26c+host.example+"));
 }
 
 void TestCddb::queryAnswers_data()
@@ -194,7 +194,7 @@ void TestCddb::readAnswerJoinsPiecesAndDecodesEscapes()
     const CddbEntry cut("TTITLE0=Back \\\r\nTTITLE0=\\ Forth and \r\nTTITLE0=\\nAgain\r\nDTITLE=Caf\xe9\r\n");
     QCOMPARE(cut.value(QStringLiteral("TTITLE0")), QStringLiteral("Back \\ Forth and \nAgain"));
     QCOMPARE(cut.discTitle(), QStringLiteral("Caf\u00e9"));
-    QCOMPARE(DecodeCddbEscapes(QStringLiteral("a\\qb\\")), QStringLiteral("a\\qb\\"));
+    QCOMPARE(decodeCddbEscapes(QStringLiteral("a\\qb\\")), QStringLiteral("a\\qb\\"));
 }
 
 void TestCddb::readAnswerWithoutEntry()
@@ -218,8 +218,8 @@ void TestCddb::readingADiscFillsListAndPreparedRows()
     list.load();
     QCOMPARE(list.size(), 0);
 
-    QCOMPARE(ReadCdForCddb(device, list, store, view), ReadCdResult::Added);
-    QCOMPARE(ReadCdForCddb(device, list, store, view), ReadCdResult::AlreadyListed);
+    QCOMPARE(readCdForCddb(device, list, store, view), ReadCdResult::Added);
+    QCOMPARE(readCdForCddb(device, list, store, view), ReadCdResult::AlreadyListed);
     QCOMPARE(view.events, QStringList{QStringLiteral("information: This CD is already contained in the list.")});
     QCOMPARE(fileBytes(list.filePath()), QByteArray("0d01f202+2+150+12345+500\r\n"));
     QCOMPARE(list.entries(), QStringList{QStringLiteral("0d01f202+2+150+12345+500")});
@@ -231,7 +231,7 @@ void TestCddb::readingADiscFillsListAndPreparedRows()
 
     // A second disc goes below; the file keeps both lines.
     samples::insertTwelveTrackDisc(device);
-    QCOMPARE(ReadCdForCddb(device, list, store, view), ReadCdResult::Added);
+    QCOMPARE(readCdForCddb(device, list, store, view), ReadCdResult::Added);
     CddbWaitingList reloaded(dir.path());
     reloaded.load();
     QCOMPARE(reloaded.entries(), list.entries());
@@ -248,9 +248,9 @@ void TestCddb::readErrorsAndDataCds()
     RecordingView view;
     CddbWaitingList list(dir.path());
 
-    QCOMPARE(ReadCdForCddb(device, list, store, view), ReadCdResult::ReadError);
+    QCOMPARE(readCdForCddb(device, list, store, view), ReadCdResult::ReadError);
     device.insertDisc({150}, 30000);
-    QCOMPARE(ReadCdForCddb(device, list, store, view), ReadCdResult::DataCd);
+    QCOMPARE(readCdForCddb(device, list, store, view), ReadCdResult::DataCd);
     QCOMPARE(view.events, (QStringList{QStringLiteral("message: Error: No disc in drive."),
                                        QStringLiteral("error: This CD seems to be a data CD and can't be "
                                                       "requested by CDDB.")}));
@@ -267,7 +267,7 @@ void TestCddb::transferAddsOneCarrierPerDisc()
     store.appendPrepared(preparedRow(1, "99999999", "00:01:00"));
 
     const CddbEntry entry(withHeader(samples::kReadTwelve));
-    CddbTransferResult result = TransferToCollection(store, QStringLiteral("0d01f202"), QStringLiteral("jazz"), entry);
+    CddbTransferResult result = transferToCollection(store, QStringLiteral("0d01f202"), QStringLiteral("jazz"), entry);
     QCOMPARE(result.tracksAdded, 12);
     QCOMPARE(result.carrierNumber, 42);
     QCOMPARE(store.collection.size(), std::size_t(13));
@@ -282,7 +282,7 @@ void TestCddb::transferAddsOneCarrierPerDisc()
     QCOMPARE(store.prepared[12].liederl, QString());
 
     // The disc is taken over once; its prepared rows still get the titles.
-    result = TransferToCollection(store, QStringLiteral("0d01f202"), QStringLiteral("jazz"), entry);
+    result = transferToCollection(store, QStringLiteral("0d01f202"), QStringLiteral("jazz"), entry);
     QVERIFY(result.alreadyInCollection);
     QCOMPARE(result.tracksAdded, 0);
     QCOMPARE(store.collection.size(), std::size_t(13));
@@ -300,7 +300,7 @@ void TestCddb::transferOfACompilation()
     const CddbEntry entry("DTITLE=Various / Harbour Songs of the North Sea Coast\r\n"
                           "TTITLE0=Mira Quartet / Blue Pier\r\n"
                           "TTITLE1=An Exceedingly Long Title That Does Not Fit The Field\r\n");
-    const CddbTransferResult result = TransferToCollection(store, QStringLiteral("0e000002"), QStringLiteral("misc"), entry);
+    const CddbTransferResult result = transferToCollection(store, QStringLiteral("0e000002"), QStringLiteral("misc"), entry);
     QCOMPARE(result.carrierNumber, 1);
     QCOMPARE(store.collection.size(), std::size_t(2));
     QCOMPARE(store.collection[0].interpret, QStringLiteral("Mira Quartet"));
