@@ -1,4 +1,5 @@
 // The table commands of xbtool: info, create, append, dump, check.
+#include "xbase/CdxOrderSet.h"
 #include "xbase/Codepage.h"
 #include "xbase/Engine.h"
 #include "xbase/Env.h"
@@ -21,7 +22,7 @@ namespace xbtool {
 
 bool takesValue(const std::string &option)
 {
-    return option == "password" || option == "expr" || option == "order" || option == "blocksize";
+    return option == "password" || option == "expr" || option == "order" || option == "blocksize" || option == "for";
 }
 
 int fail(const std::string &message)
@@ -378,6 +379,14 @@ int cmdDump(const Args &args)
         if (!(s = toTableText("expression", args.get("expr"), text)) || !(s = wa.setFilter(text, &count)))
             return fail(s);
     }
+    if (args.has("order")) {
+        CdxOrderSet *set = wa.indexes();
+        const int number = set ? set->tagNumber(args.get("order")) : 0;
+        if (number == 0)
+            return fail(t.path() + ": no tag " + args.get("order"));
+        set->setCurrent(number);
+        wa.setOrder(set->order(number));
+    }
     if (!(s = wa.goTop()))
         return fail(s);
     std::string line;
@@ -475,8 +484,11 @@ int cmdCheck(const Args &args)
             }
         }
     }
-    if (!problems.empty())
-        return fail(t->path() + ": " + std::to_string(problems.size()) + " problems");
+    int damagedTags = 0;
+    checkTags(*t, &damagedTags);
+    if (!problems.empty() || damagedTags)
+        return fail(t->path() + ": " + std::to_string(problems.size()) + " problems, " + std::to_string(damagedTags) +
+                    " damaged tags (xbtool reindex rebuilds the tags)");
     std::cout << "ok: " << t->path() << ": " << count << " records, structure sound\n";
     return 0;
 }
@@ -489,8 +501,8 @@ const std::vector<Command> &tableCommands()
         {"info", "info F.DBF                                  header, fields, memo, encryption", cmdInfo},
         {"create", "create F.DBF NAME:TYPE:WIDTH[:DEC]... [--force] [--blocksize N]", cmdCreate},
         {"append", "append F.DBF < rows.csv                     CSV with a header line, UTF-8", cmdAppend},
-        {"dump", "dump F.DBF [--expr E] [--all]               CSV out, UTF-8", cmdDump},
-        {"check", "check F.DBF                                 structure and values", cmdCheck},
+        {"dump", "dump F.DBF [--expr E] [--all] [--order TAG] CSV out, UTF-8", cmdDump},
+        {"check", "check F.DBF                                 structure, values and index tags", cmdCheck},
     };
     return commands;
 }

@@ -5,6 +5,10 @@
 
 #include "xbase/Status.h"
 
+namespace xb {
+class Table;
+}
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -35,8 +39,13 @@ struct Command {
     const char *usage;
     CommandFn run;
 };
-// The table commands (TableCommands.cpp).
+// The table commands (TableCommands.cpp) and the index commands
+// (IndexCommands.cpp).
 const std::vector<Command> &tableCommands();
+const std::vector<Command> &indexCommands();
+// The tag part of "check": prints one line per tag and per finding;
+// *damaged receives the number of damaged tags. Returns 1 when there are.
+int checkTags(xb::Table &table, int *damaged);
 
 // Prints "xbtool: <message>" on stderr and returns 1.
 int fail(const std::string &message);

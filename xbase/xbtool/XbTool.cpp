@@ -19,7 +19,9 @@ void usage(const std::vector<xbtool::Command> &commands)
 
 int main(int argc, char **argv)
 {
-    const std::vector<xbtool::Command> &commands = xbtool::tableCommands();
+    std::vector<xbtool::Command> commands = xbtool::tableCommands();
+    for (const xbtool::Command &c : xbtool::indexCommands())
+        commands.push_back(c);
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
         usage(commands);
         return argc < 2 ? 1 : 0;
