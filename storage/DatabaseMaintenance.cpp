@@ -1,0 +1,323 @@
+// Creating missing tables, rebuilding index files and converting tables.
+#include "storage/DatabaseMaintenance.h"
+
+#include "storage/DatabaseSchema.h"
+#include "storage/MaintenanceView.h"
+#include "storage/TXbaseDataSet.h"
+#include "util/FileUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kConvertPrefix[] = "CNV_";
+
+// Switches the busy cursor on for the lifetime of the object.
+class BusyCursor {
+public:
+    explicit BusyCursor(MaintenancePrompt &prompt) : m_prompt(prompt) { m_prompt.setBusy(true); }
+    ~BusyCursor() { m_prompt.setBusy(false); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    MaintenancePrompt &m_prompt;
+};
+
+bool renameOver(const QString &from, const QString &to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+void removeIfThere(const QString &path)
+{
+    if (!path.isEmpty() && QFileInfo::exists(path))
+        QFile::remove(path);
+}
+
+void removeTableFiles(const QString &directory, const QString &stem)
+{
+    for (const char *ext : {"DBF", "FPT", "CDX", "FPO"})
+        removeIfThere(schema::tablePath(directory, stem, QString::fromLatin1(ext)));
+}
+
+bool isTrue(const QString &logical)
+{
+    const QString t = logical.trimmed().toUpper();
+    return t == QLatin1String(".T.") || t == QLatin1String("T") || t == QLatin1String("Y");
+}
+
+} // namespace
+
+DatabaseMaintenance::DatabaseMaintenance(MaintenanceProgress *progress, MaintenancePrompt &prompt)
+    : m_progress(progress), m_prompt(prompt), m_table(std::make_unique<TXbaseDataSet>())
+{
+    m_table->setObjectName(QStringLiteral("XbaseTable1"));
+}
+
+DatabaseMaintenance::~DatabaseMaintenance() = default;
+
+bool DatabaseMaintenance::anyTableMissing(const QString &directory)
+{
+    for (const SchemaTable &t : schema::tables()) {
+        if (schema::existingFile(directory, schema::tableFile(t.stem, QStringLiteral("DBF"))).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+bool DatabaseMaintenance::anyIndexMissing(const QString &directory)
+{
+    for (const SchemaTable &t : schema::tables()) {
+        if (!t.tags.empty()
+            && schema::existingFile(directory, schema::tableFile(t.stem, QStringLiteral("CDX"))).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+bool DatabaseMaintenance::CreateMissingTables(const QString &directory)
+{
+    for (const SchemaTable &t : schema::tables()) {
+        const QString path = schema::tablePath(directory, t.stem, QStringLiteral("DBF"));
+        if (!schema::existingFile(directory, schema::tableFile(t.stem, QStringLiteral("DBF"))).isEmpty())
+            continue;
+        QDir().mkpath(directory);
+        if (m_progress) {
+            m_progress->showActivity(MaintenanceActivity::Creating);
+            m_progress->showTable(t.description, 0);
+            m_progress->showFile(path);
+        }
+        if (!schema::createTable(t.position, path, *m_table)) {
+            m_prompt.show(MaintenanceMessage::CreateFailed, {QDir::toNativeSeparators(path)});
+            return false;
+        }
+    }
+    return true;
+}
+
+void DatabaseMaintenance::openForRebuild(TXbaseDataSet &table, const QString &directory, const QString &stem)
+{
+    for (;;) {
+        try {
+            table.Open();
+            return;
+        } catch (const EXbaseError &) {
+            if (!m_prompt.show(MaintenanceMessage::AccessRetry, {directory + QLatin1Char('/') + stem}))
+                throw tk::DataSetError(m_prompt.text(MaintenanceMessage::AccessFailed, {stem}).toStdString());
+        }
+    }
+}
+
+void DatabaseMaintenance::RebuildIndexes(const QString &directory, bool all)
+{
+    if (m_progress)
+        m_progress->showActivity(MaintenanceActivity::Indexing);
+    QDir().mkpath(directory);
+    for (const SchemaTable &t : schema::tables()) {
+        if (t.tags.empty())
+            continue;
+        const QString cdxName = schema::tableFile(t.stem, QStringLiteral("CDX"));
+        const QString existingCdx = schema::existingFile(directory, cdxName);
+        if (!existingCdx.isEmpty()) {
+            if (!all)
+                continue;
+            QFile::remove(existingCdx);
+        }
+        const QString dbfName = schema::tableFile(t.stem, QStringLiteral("DBF"));
+        QString dbf = schema::existingFile(directory, dbfName);
+        if (dbf.isEmpty())
+            dbf = directory + QLatin1Char('/') + dbfName;
+        ClearIndexFlag(dbf);
+
+        TXbaseDataSet &table = *m_table;
+        table.DatabaseName = directory;
+        table.SetTableName(QFileInfo(dbf).fileName());
+        table.TableType = ttSXFOX;
+        table.SetIndexName(QString());
+        table.SetPassword(QString());
+        table.SetExclusive(true);
+        if (m_progress)
+            m_progress->showFile(dbf);
+        openForRebuild(table, directory, t.stem);
+        try {
+            schema::applyPassword(table, t.position);
+            table.Refresh();
+            const QString cdx = directory + QLatin1Char('/') + cdxName;
+            for (std::size_t i = 0; i < t.tags.size(); ++i) {
+                const SchemaTag &tag = t.tags[i];
+                BusyCursor busy(m_prompt);
+                if (m_progress) {
+                    m_progress->showTable(t.description, static_cast<int>(i + 1));
+                    m_progress->showPercent(0);
+                    table.SetGaugeHook([this](int percent) { m_progress->showPercent(percent); });
+                }
+                const int built = table.IndexTag(cdx, tag.name, tag.key, tag.option.toInt(), 0, QString());
+                table.SetGaugeHook(nullptr);
+                if (built == 0)
+                    throw EXbaseError(QStringLiteral("Index tag %1 (%2) of %3 cannot be built")
+                                          .arg(tag.name, tag.key, dbf));
+            }
+        } catch (...) {
+            table.SetGaugeHook(nullptr);
+            table.Close();
+            throw;
+        }
+        table.Close();
+    }
+}
+
+bool DatabaseMaintenance::copyRecords(const QString &from, const QString &to, int position, QString *reason)
+{
+    try {
+        TXbaseDataSet target;
+        target.SetTableName(to);
+        target.SetExclusive(true);
+        target.Open();
+        if (!schema::table(position).encrypted) {
+            // Fields matched by name, memos and deletion marks included.
+            if (!target.AppendFrom(from, 2, QString())) {
+                *reason = QStringLiteral("the records cannot be appended");
+                return false;
+            }
+            return true;
+        }
+        // The engine's append reads the stored bytes as they are, which for
+        // an encrypted table are ciphertext: copy field by field through a
+        // dataset that knows the password instead. The new table stays
+        // plain; the index rebuild encrypts it.
+        TXbaseDataSet source;
+        source.SetTableName(from);
+        source.SetReadOnly(true);
+        source.Open();
+        schema::applyPassword(source, position);
+        const bool deletedVisible = !TXbaseDataSet::HideDeleted();
+        for (source.First(); !source.Eof(); source.Next()) {
+            target.Append();
+            for (int i = 0; i < target.FieldCount(); ++i) {
+                tk::Field *field = target.Fields(i);
+                if (const tk::Field *old = source.FindField(field->FieldName()))
+                    field->SetValue(old->Value());
+            }
+            target.Post();
+            if (deletedVisible && isTrue(source.EvalString(QStringLiteral("DELETED()"))))
+                target.DeleteRecord();
+        }
+        return true;
+    } catch (const std::exception &e) {
+        *reason = QString::fromLocal8Bit(e.what());
+        return false;
+    }
+}
+
+bool DatabaseMaintenance::replaceTable(const QString &directory, const QString &stem, const QString &newStem)
+{
+    const QString dbfName = schema::tableFile(stem, QStringLiteral("DBF"));
+    const QString fptName = schema::tableFile(stem, QStringLiteral("FPT"));
+    const QString oldDbf = schema::existingFile(directory, dbfName);
+    const QString oldFpt = schema::existingFile(directory, fptName);
+    const QString newDbf = schema::tablePath(directory, newStem, QStringLiteral("DBF"));
+    const QString newFpt = schema::tablePath(directory, newStem, QStringLiteral("FPT"));
+    const QString backup = schema::tablePath(directory, newStem, QStringLiteral("FPO"));
+    const QString dbf = directory + QLatin1Char('/') + dbfName;
+    const QString fpt = directory + QLatin1Char('/') + fptName;
+
+    const bool newHasMemo = QFileInfo::exists(newFpt);
+    if (newHasMemo) {
+        removeIfThere(backup);
+        if (!oldFpt.isEmpty()
+            && ::link(QFile::encodeName(oldFpt).constData(), QFile::encodeName(backup).constData()) != 0)
+            return false;
+        if (!renameOver(newFpt, fpt))
+            return false;
+        if (!oldFpt.isEmpty() && oldFpt != fpt)
+            QFile::remove(oldFpt);
+    }
+    if (!renameOver(newDbf, dbf)) {
+        if (newHasMemo && !oldFpt.isEmpty())
+            renameOver(backup, oldFpt); // the old table keeps its own memos
+        return false;
+    }
+    if (oldDbf != dbf)
+        removeIfThere(oldDbf);
+    removeIfThere(backup);
+    if (!newHasMemo && !oldFpt.isEmpty())
+        DeleteToRecycleBin(oldFpt); // no field refers to these memos any more
+    removeIfThere(schema::existingFile(directory, schema::tableFile(stem, QStringLiteral("CDX"))));
+    return true;
+}
+
+bool DatabaseMaintenance::ConvertTable(const QString &directory, const QString &stem)
+{
+    const SchemaTable *entry = schema::findTable(stem);
+    if (!entry)
+        return true;
+    const QString oldDbf = schema::existingFile(directory, schema::tableFile(entry->stem, QStringLiteral("DBF")));
+    if (oldDbf.isEmpty())
+        return true;
+    BusyCursor busy(m_prompt);
+
+    // Holds the old table for this process alone; false when another has it.
+    TXbaseDataSet old;
+    old.SetTableName(oldDbf);
+    old.SetExclusive(true);
+    auto holdOld = [&old] {
+        try {
+            old.Open();
+            return true;
+        } catch (const EXbaseError &) {
+            return false;
+        }
+    };
+    if (!holdOld()) {
+        m_prompt.show(MaintenanceMessage::TableInUse, {entry->stem});
+        return false;
+    }
+    old.Close();
+
+    const QString newStem = QString::fromLatin1(kConvertPrefix) + entry->stem;
+    const QString newDbf = schema::tablePath(directory, newStem, QStringLiteral("DBF"));
+    removeTableFiles(directory, newStem); // leftovers of an interrupted conversion
+    if (!schema::createTable(entry->position, newDbf)) {
+        m_prompt.show(MaintenanceMessage::CreateFailed, {QDir::toNativeSeparators(newDbf)});
+        removeTableFiles(directory, newStem);
+        return false;
+    }
+    QString reason;
+    if (!copyRecords(oldDbf, newDbf, entry->position, &reason)) {
+        removeTableFiles(directory, newStem);
+        m_prompt.show(MaintenanceMessage::ConvertFailed, {entry->stem, reason});
+        return false;
+    }
+    if (!holdOld()) {
+        removeTableFiles(directory, newStem);
+        m_prompt.show(MaintenanceMessage::TableInUse, {entry->stem});
+        return false;
+    }
+    const bool replaced = replaceTable(directory, entry->stem, newStem);
+    old.Close();
+    if (!replaced) {
+        removeTableFiles(directory, newStem);
+        m_prompt.show(MaintenanceMessage::ConvertFailed, {entry->stem, QStringLiteral("the files cannot be renamed")});
+        return false;
+    }
+    return true;
+}
+
+bool DatabaseMaintenance::ClearIndexFlag(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadWrite) || !file.seek(28))
+        return false;
+    char flag = 0;
+    if (!file.getChar(&flag))
+        return false;
+    if (flag != 1)
+        return true;
+    return file.seek(28) && file.putChar(0) && file.flush();
+}
