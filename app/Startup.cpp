@@ -3,6 +3,7 @@
 // program; later steps never run before earlier ones have finished.
 #include "app/Startup.h"
 
+#include "app/CollectionModules.h"
 #include "app/Config.h"
 #include "app/Language.h"
 #include "app/SplashWindow.h"
@@ -122,6 +123,7 @@ int runTessaron(int argc, char **argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Tessaron"));
 
     // 6. Main window and message loop.
+    registerCollectionWindows();
     TfrmZV_Main mainWindow;
     QObject::connect(&mainWindow, &TfrmZV_Main::firstShown, &mainWindow, [&splash]() { splash.reset(); });
     if (qEnvironmentVariable("TESSARON_EXIT_AFTER_START") == QLatin1String("1")) {

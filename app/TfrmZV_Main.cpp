@@ -449,6 +449,8 @@ void TfrmZV_Main::openModule(Module module)
     QMdiSubWindow *sub = m_area->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(moduleButton(module)->icon());
+    sub->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    sub->move(0, 0);
     cfg.open(module) = true;
     // The flag falls with the window, however it closes.
     connect(window, &QObject::destroyed, this, [this, module] {

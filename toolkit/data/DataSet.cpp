@@ -287,6 +287,7 @@ void DataSet::Insert()
         throw DataSetError("Cannot perform this operation on a closed dataset");
     CheckBrowseMode();
     runEvent(BeforeInsert);
+    runEvent(BeforeScroll);
     InternalInsert();
     m_saved = m_current;
     InternalInitRecord(m_current);
@@ -300,6 +301,7 @@ void DataSet::Insert()
         Cancel();
         throw;
     }
+    m_changedSinceNew = false;
     runEvent(AfterInsert);
 }
 
@@ -411,6 +413,7 @@ QByteArray DataSet::BlobOfText(const QString &text) const
 void DataSet::fieldChanged(tk::Field *field)
 {
     m_modified = true;
+    m_changedSinceNew = true;
     if (field->OnChange)
         field->OnChange(*field);
     notify(DataEvent::RecordChanged, field);
