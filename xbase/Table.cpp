@@ -403,15 +403,20 @@ Status Table::create(Env *env, const std::string &path, const std::vector<FieldS
         return s;
     }
     file.reset();
+    // An old memo file of the table, in any case of its name, would be
+    // found on open instead of (or beside) the new one: it goes.
     const std::string memoPath = withExtension(path, ".FPT");
+    std::string old;
+    for (int i = 0; i < 8 && env->findFileNoCase(withExtension(path, ".fpt"), &old); ++i) {
+        if (!(s = env->removeFile(old))) {
+            env->removeFile(temp);
+            return s;
+        }
+    }
     if (anyMemo && !(s = MemoFile::create(env, memoPath, options.memoBlockSize))) {
         env->removeFile(temp);
         return s;
     }
-    // Another case of the same names would shadow ours on open.
-    std::string other;
-    if (env->findFileNoCase(withExtension(path, ".fpt"), &other) && other != memoPath && !anyMemo)
-        env->removeFile(other);
     return env->renameFile(temp, path);
 }
 

@@ -468,3 +468,18 @@ TEST(Table, ExclusiveAppendsAreBufferedButNeverClaimedEarly)
     EXPECT_EQ(le32(b, 4), 20000u);
     EXPECT_EQ(b.size(), le16(b, 8) + 20000u * 9 + 1);
 }
+
+TEST(Table, CreatingReplacesAnOldMemoFileWhateverItsCase)
+{
+    TempDir dir;
+    writeAll(dir.file("n.fpt"), std::string(600, 'x'));
+    writeAll(dir.file("N.fpt"), std::string(600, 'y'));
+    const std::string path = dir.file("N.DBF");
+    ASSERT_TRUE(Table::create(Env::posix(), path, notesFields(), {}));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("n.fpt")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("N.fpt")));
+    auto t = openTable(path);
+    EXPECT_EQ(t->memoPath(), dir.file("N.FPT"));
+    ASSERT_TRUE(Table::create(Env::posix(), path, {{"A", 'C', 1, 0}}, {}));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("N.FPT")));
+}
