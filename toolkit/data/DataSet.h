@@ -97,6 +97,10 @@ public:
     // Posts a modified edit, cancels an unmodified one.
     void CheckBrowseMode();
     bool Modified() const { return m_modified; }
+    // True while inserting a record whose fields nobody changed after the
+    // new-record event set its defaults; grids drop such a record when the
+    // user leaves it.
+    bool InsertUnchanged() const { return m_state == State::Insert && !m_changedSinceNew; }
 
     int FieldCount() const { return static_cast<int>(m_fields.size()); }
     tk::Field *Fields(int index) const { return m_fields.at(index).get(); }
@@ -196,6 +200,7 @@ private:
     bool m_eof = true;
     bool m_empty = true;
     bool m_modified = false;
+    bool m_changedSinceNew = false;
     int m_disableCount = 0;
     bool m_changedWhileDisabled = false;
     std::vector<DataSource *> m_sources;

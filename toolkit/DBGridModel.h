@@ -1,0 +1,102 @@
+// The item model of a data grid: one row per record of the dataset's row
+// window (exact row numbers, in the current order, query and scope), one
+// column per DBGridColumn. Rows are fetched from the dataset when the view
+// asks for them and kept in a small cache; the table is never copied.
+//
+// The current record shows its live values while it is edited; a record
+// being inserted appears as an extra last row until it is posted or
+// cancelled. Edits go through the dataset's fields (setData), under the
+// data source's AutoEdit rules.
+#pragma once
+
+#include "toolkit/data/DataSource.h"
+
+#include <QAbstractTableModel>
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace tk {
+
+// One column of a grid. Zero and empty members take the field's defaults.
+struct DBGridColumn {
+    QString FieldName;
+    QString Title;                  // heading; the field name when empty
+    int Width = 0;                  // in characters; 0: the field's width
+    Qt::Alignment Alignment = {};   // 0: numbers right, everything else left
+    QString DisplayFormat;          // number picture or date pattern shown
+    QString EditFormat;             // number picture or date pattern edited
+    bool ReadOnly = false;
+};
+
+class DBGridModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit DBGridModel(QObject *parent = nullptr);
+    ~DBGridModel() override;
+
+    tk::DataSource *dataSource() const;
+    void SetDataSource(tk::DataSource *source);
+
+    // The columns; none means one per field of the dataset.
+    const std::vector<DBGridColumn> &Columns() const { return m_columns; }
+    void SetColumns(std::vector<DBGridColumn> columns);
+    // The column's field while the dataset is open, else nullptr.
+    tk::Field *columnField(int column) const;
+    // The column's width in characters (its own, else the field's).
+    int columnChars(int column) const;
+
+    bool ReadOnly = false;
+
+    // The row of the current record: the insert row while inserting, -1
+    // when the dataset is closed or empty.
+    int currentRow() const;
+    // Whether `row` is the extra row of a record being inserted.
+    bool isInsertRow(int row) const;
+
+    // How many records were read for display (FetchRow calls).
+    qint64 fetchCount() const { return m_fetches; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Makes the row current, starts an edit (AutoEdit rules) and sets the
+    // field from the text. False, with the reason in lastError(), when the
+    // edit or the text is refused.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QString lastError() const { return m_lastError; }
+
+signals:
+    // Another record became current (or the current row moved).
+    void currentRowChanged(int row);
+
+private:
+    class Link;
+    friend class Link;
+
+    void activeChanged();
+    void editingChanged();
+    void recordChanged(tk::Field *field);
+    void contentsChanged();
+    void bindFields();
+    int wantedRowCount() const;
+    const tk::RecordBuffer *rowBuffer(int row) const;
+    QString cellText(int row, int column, bool forEdit) const;
+    QString formatted(const tk::Field *field, const QVariant &value, const QString &format, bool forEdit) const;
+
+    std::unique_ptr<Link> m_link;
+    std::vector<DBGridColumn> m_columns;
+    std::vector<DBGridColumn> m_effective; // m_columns, or one per field
+    std::vector<tk::Field *> m_fields;
+    int m_rows = 0;
+    int m_insertRow = -1;
+    mutable std::unordered_map<int, tk::RecordBuffer> m_cache;
+    mutable qint64 m_fetches = 0;
+    QString m_lastError;
+};
+
+} // namespace tk

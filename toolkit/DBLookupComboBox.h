@@ -1,0 +1,75 @@
+// A drop-down list bound to one field whose choices come from a second
+// dataset (a reference table): the list shows ListField of every record of
+// ListSource's dataset and stores the KeyField of the chosen one.
+//
+// The list is read through the row window when it is first needed and
+// again after the list dataset changed. The field's value selects the item
+// with that key; a value that is not in the list stays visible, greyed. A
+// choice stores the key at once and moves the list dataset to the chosen
+// record (Locate), so a window can read the record's other fields.
+#pragma once
+
+#include "toolkit/FieldDataLink.h"
+
+#include <QComboBox>
+#include <QHash>
+
+#include <memory>
+
+namespace tk {
+
+class DBLookupComboBox : public QComboBox {
+    Q_OBJECT
+
+public:
+    explicit DBLookupComboBox(QWidget *parent = nullptr);
+    ~DBLookupComboBox() override;
+
+    tk::DataSource *dataSource() const { return m_link.dataSource(); }
+    void SetDataSource(tk::DataSource *source) { m_link.SetDataSource(source); }
+    QString DataField() const { return m_link.FieldName(); }
+    void SetDataField(const QString &name) { m_link.SetFieldName(name); }
+    tk::Field *field() const { return m_link.field(); }
+
+    bool ReadOnly() const { return m_link.ReadOnly; }
+    void SetReadOnly(bool on) { m_link.ReadOnly = on; }
+
+    // The list: a data source on the reference dataset (it must outlive
+    // this control or be detached first), its key and shown fields.
+    tk::DataSource *ListSource() const;
+    void SetListSource(tk::DataSource *source);
+    QString KeyField() const { return m_keyField; }
+    void SetKeyField(const QString &name);
+    QString ListField() const { return m_listField; }
+    void SetListField(const QString &name);
+
+    // Width of the opened list in pixels; 0: the control's width.
+    void SetDropDownWidth(int pixels);
+
+    // The key of the selected item (invalid when none is selected).
+    QVariant selectedKey() const;
+
+    void showPopup() override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    class ListLink;
+
+    void showField();
+    void ensureList();
+    void listChanged();
+    void chosen(int index);
+
+    FieldDataLink m_link;
+    std::unique_ptr<ListLink> m_listLink;
+    QString m_keyField;
+    QString m_listField;
+    QHash<QString, int> m_indexOfKey;
+    bool m_listValid = false;
+    bool m_locating = false;
+};
+
+} // namespace tk
