@@ -53,8 +53,10 @@ bench)
     install_missing
     configure "$top/build-release" -DCMAKE_BUILD_TYPE=Release -DTESSARON_TESTS=OFF -DTESSARON_BENCH=ON
     cmake --build "$top/build-release" -j "$jobs"
-    for b in "$top"/build-release/bench/*; do
-        [ -x "$b" ] && "$b"
+    for b in xbbench dsbench rptbench; do
+        if [ -x "$top/build-release/bin/$b" ]; then
+            QT_QPA_PLATFORM=offscreen "$top/build-release/bin/$b"
+        fi
     done
     ;;
 *)

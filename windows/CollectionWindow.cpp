@@ -8,6 +8,7 @@
 #include "reports/ReportLayout.h"
 #include "reports/TfrmFilter.h"
 #include "storage/DatabaseSchema.h"
+#include "storage/NoteLookup.h"
 #include "storage/RecordKey.h"
 #include "storage/TXbaseDataSet.h"
 #include "storage/XbaseQuote.h"
@@ -167,6 +168,7 @@ void CollectionWindow::FormCreate()
     tblNotizen->SetIndexName(QStringLiteral("1"));
     tblMain->SetHideDeleted(true);
     tblMain->SetCentury(true);
+    installNoteLookup(cfg.ZVData);
     tblMain->Open();
     tblNotizen->MasterFields = QStringLiteral("INR");
     tblNotizen->SetMasterSource(dsMain);

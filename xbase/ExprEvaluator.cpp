@@ -579,6 +579,13 @@ std::string_view ExprEvaluator::text(const Node &node, EvalState &state)
             out[i] = static_cast<char>(table[in[i]]);
         return buf;
     }
+    case Func::Note: {
+        const std::string key(text(*a[0], state));
+        buf.clear();
+        if (const NoteProvider &provider = noteProvider())
+            provider(key, buf);
+        return buf;
+    }
     case Func::Rtrim:
         return rtrim(text(*a[0], state));
     case Func::Ltrim:

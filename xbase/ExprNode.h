@@ -27,7 +27,7 @@ enum class NodeKind : unsigned char {
 enum class Func : unsigned char {
     Upper, Lower, Str, Val, Dtos, Dtoc, Ctod, Date, Year, Month, Day,
     Substr, Left, Right, Rtrim, Ltrim, Alltrim, Len, Empty, Iif, Recno, Deleted,
-    At, Space, Replicate, Abs, Int, Round, Min, Max, Padl, Padr, Chr, Asc,
+    At, Space, Replicate, Abs, Int, Round, Min, Max, Padl, Padr, Chr, Asc, Note,
 };
 
 // Longest character value an expression may build; longer results are an

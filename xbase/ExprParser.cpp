@@ -42,6 +42,7 @@ constexpr FuncSpec kFunctions[] = {
     {"MIN", Func::Min, 2, 2},         {"MAX", Func::Max, 2, 2},
     {"PADL", Func::Padl, 2, 3},       {"PADR", Func::Padr, 2, 3},
     {"CHR", Func::Chr, 1, 1},         {"ASC", Func::Asc, 1, 1},
+    {"NOTE", Func::Note, 1, 1},
 };
 
 std::string upperAscii(std::string_view s)
@@ -652,6 +653,12 @@ ExprParser::NodePtr ExprParser::checkCall(NodePtr call)
         if (!expect(0, ValueType::Character))
             return nullptr;
         setText(a[0]->width, a[0]->fixedWidth);
+        break;
+    case Func::Note:
+        // The note text of a key, from the provider the program installed.
+        if (!expect(0, ValueType::Character))
+            return nullptr;
+        setText(0, false);
         break;
     case Func::Rtrim:
     case Func::Ltrim:

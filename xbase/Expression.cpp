@@ -349,4 +349,20 @@ bool Expression::keyParts(std::vector<KeyPart> &parts) const
     return true;
 }
 
+NoteProvider &noteProviderSlot()
+{
+    static NoteProvider provider;
+    return provider;
+}
+
+void setNoteProvider(NoteProvider provider)
+{
+    noteProviderSlot() = std::move(provider);
+}
+
+const NoteProvider &noteProvider()
+{
+    return noteProviderSlot();
+}
+
 } // namespace xb

@@ -23,6 +23,7 @@
 #include "xbase/Status.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -100,6 +101,14 @@ struct KeyPart {
     std::string text; // canonical text of the piece
     int width = 0;
 };
+
+// NOTE(key) gives the note text that belongs to a record key. The program
+// installs the provider once; without one NOTE gives the empty text. The
+// provider runs inside the evaluation of a record and must not move the
+// record that is being evaluated.
+using NoteProvider = std::function<void(const std::string &key, std::string &out)>;
+void setNoteProvider(NoteProvider provider);
+const NoteProvider &noteProvider();
 
 class Expression {
 public:

@@ -291,6 +291,26 @@ void TestfrmAdress::filterShowsTheCountOrResets()
     QVERIFY(w->lblFilter->text().contains(QStringLiteral("3")));
     QCOMPARE(w->tblMain->RecordCount(), 3);
 
+    // The notes entry searches the short remark and the note.
+    w->tblMain->First();
+    w->dbn->BtnClick(tk::DBNavigator::Button::Edit);
+    w->tblNotizen->FieldByName(QStringLiteral("NOTIZ"))->SetAsString(QStringLiteral("Spielt Klavier."));
+    QTest::mouseClick(w->btnOK, Qt::LeftButton);
+    w->tblMain->Last();
+    w->dbn->BtnClick(tk::DBNavigator::Button::Edit);
+    w->tblMain->FieldByName(QStringLiteral("BEMERKUNG"))->SetAsString(QStringLiteral("Geige"));
+    QTest::mouseClick(w->btnOK, Qt::LeftButton);
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<TfrmFilter *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->Notizen1->setText(QStringLiteral("KLAVIER"));
+        dialog->Notizen2->setText(QStringLiteral("GEIGE"));
+        tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
+        QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(w->btnFilter, Qt::LeftButton);
+    QCOMPARE(w->tblMain->RecordCount(), 2);
+
     fillAndOk(QStringLiteral("ZZZ"));
     tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok); // "nothing found"
     QTest::mouseClick(w->btnFilter, Qt::LeftButton);
@@ -298,6 +318,7 @@ void TestfrmAdress::filterShowsTheCountOrResets()
     QCOMPARE(config().filter(Module::Addresses), QStringLiteral(".T."));
     QCOMPARE(tk::MessageBox::lastText(), tk::langText(10034));
     QCOMPARE(w->tblMain->RecordCount(), 4);
+    QCOMPARE(w->tblMain->FieldByName(QStringLiteral("FAMNAME"))->AsString(), QStringLiteral("Albers"));
 }
 
 void TestfrmAdress::launchCommandsKeepThePlaceholderRules()
