@@ -165,9 +165,11 @@ public:
 
     // Encryption of the record bytes (see Cipher.h). setPassword takes
     // effect at once for reading and writing; a wrong password yields
-    // unreadable bytes, never an error. encrypt() enciphers every record of
-    // a plain table with the current password (Exclusive access is taken for
-    // the duration; Locked when another holder has the table open).
+    // unreadable bytes, never an error; changes are refused (BadArgument)
+    // until the password matches. encrypt() enciphers every record of a
+    // plain table with the current password: the table is written whole
+    // under a temporary name and renamed into place, with exclusive access
+    // for the duration (Locked when another holder has the table open).
     void setPassword(std::string_view password);
     bool isEncrypted() const;
     bool passwordMatches() const; // false when encrypted and the key check fails
