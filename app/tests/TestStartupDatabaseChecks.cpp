@@ -1,0 +1,124 @@
+// The start-up's database steps and the reorganisation window.
+#include "app/Config.h"
+#include "app/MaintenanceDialogs.h"
+#include "app/StartupDatabaseChecks.h"
+#include "app/TfrmZV_Index.h"
+#include "platform/FormatSettings.h"
+#include "platform/Profile.h"
+#include "storage/DatabaseSchema.h"
+#include "storage/TXbaseDataSet.h"
+#include "toolkit/Language.h"
+#include "toolkit/MessageBox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "testing/TestRegistry.h"
+
+class TestStartupDatabaseChecks : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void firstStartCreatesAndIndexesEveryTable();
+    void updateConvertsAndTheStartRebuildsTheIndex();
+    void windowShowsTheTableAndItsTag();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_root;
+    Config m_saved;
+};
+
+void TestStartupDatabaseChecks::init()
+{
+    m_saved = config();
+    m_root = std::make_unique<QTemporaryDir>();
+    config().ProgDir = m_root->path();
+    config().ZVData = m_root->filePath(QStringLiteral("DATA"));
+    tk::MessageBox::clearPresets();
+}
+
+void TestStartupDatabaseChecks::cleanup()
+{
+    config() = m_saved;
+    tk::MessageBox::clearPresets();
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void TestStartupDatabaseChecks::firstStartCreatesAndIndexesEveryTable()
+{
+    const int boxes = tk::MessageBox::shownCount();
+    RunStartupDatabaseChecks(nullptr);
+    QCOMPARE(tk::MessageBox::shownCount(), boxes); // no update package, nothing to ask
+    for (const SchemaTable &t : schema::tables()) {
+        QVERIFY(QFile::exists(schema::tablePath(config().ZVData, t.stem, QStringLiteral("DBF"))));
+        QVERIFY(QFile::exists(schema::tablePath(config().ZVData, t.stem, QStringLiteral("CDX"))));
+    }
+    TXbaseDataSet plz;
+    plz.SetTableName(schema::tablePath(config().ZVData, QStringLiteral("PLZ"), QStringLiteral("DBF")));
+    plz.Open();
+    QVERIFY(plz.IsEncrypted(0));
+}
+
+void TestStartupDatabaseChecks::updateConvertsAndTheStartRebuildsTheIndex()
+{
+    RunStartupDatabaseChecks(nullptr);
+    const QString adress = schema::tablePath(config().ZVData, QStringLiteral("ADRESS"), QStringLiteral("DBF"));
+    {
+        TXbaseDataSet ds;
+        ds.SetTableName(adress);
+        ds.Open();
+        ds.Append();
+        ds.FieldByName(QStringLiteral("FAMNAME"))->SetAsString(QStringLiteral("Krause"));
+        ds.Post();
+    }
+    platform::Profile(QFile::encodeName(config().iniPath()).toStdString())
+        .writeString("Setup", "LastUpdate", "01.01.2000");
+    const QString tomorrow = QDate::currentDate().addDays(1).toString(platform::FormatSettings::current().shortDateFormat);
+    QFile ini(m_root->filePath(QStringLiteral("UpDate.INI")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Konfiguration]\r\nThisUpdate=" + tomorrow.toLatin1() + "\r\n[Convert]\r\nFileCount=1\r\nFile1=D,ADRESS\r\n");
+    ini.close();
+
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok); // the question
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok); // the closing message
+    RunStartupDatabaseChecks(nullptr);
+    QCOMPARE(tk::MessageBox::lastKind(), tk::MessageBox::Kind::Information);
+    QVERIFY(QFile::exists(schema::tablePath(config().ZVData, QStringLiteral("ADRESS"), QStringLiteral("CDX"))));
+    QCOMPARE(platform::Profile(QFile::encodeName(config().iniPath()).toStdString()).readString("Setup", "LastUpdate", ""),
+             tomorrow.toStdString());
+    TXbaseDataSet ds;
+    ds.SetTableName(adress);
+    ds.SetIndexName(QStringLiteral("1"));
+    ds.Open();
+    QCOMPARE(ds.RecordCount(), 1);
+    QCOMPARE(ds.FieldByName(QStringLiteral("FAMNAME"))->AsString(), QStringLiteral("Krause"));
+}
+
+void TestStartupDatabaseChecks::windowShowsTheTableAndItsTag()
+{
+    TfrmZV_Index window;
+    QCOMPARE(window.lblAction->text(), QStringLiteral("Indexierung der Datenbanken:"));
+    QCOMPARE(window.Gauge1->value(), 30);
+    window.show();
+    window.showActivity(MaintenanceActivity::Creating);
+    window.showTable(QStringLiteral("Adreßdaten"), 3);
+    window.showFile(QStringLiteral("/daten/ADRESS.DBF"));
+    window.showPercent(64);
+    QCOMPARE(window.lblAction->text(), MaintenanceDialogs::activityText(MaintenanceActivity::Creating));
+    QCOMPARE(window.lblDescr->text(), QStringLiteral("Adreßdaten [3]"));
+    QCOMPARE(window.lblFName->text(), QStringLiteral("(/daten/ADRESS.DBF)"));
+    QCOMPARE(window.Gauge1->value(), 64);
+    const QString shot = qEnvironmentVariable("TESSARON_SCREENSHOT");
+    if (!shot.isEmpty())
+        window.grab().save(shot);
+}
+
+TESSARON_TEST(TestStartupDatabaseChecks)
+#include "TestStartupDatabaseChecks.moc"
