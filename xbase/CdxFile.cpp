@@ -114,10 +114,20 @@ Status CdxFile::create(Env *env, const std::string &path, bool exclusive, std::u
 
 CdxTag *CdxFile::findTag(const std::string &name) const
 {
-    std::string key = nameKey(name);
-    for (CdxTag *t : m_tags)
-        if (nameKey(t->name()) == key)
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
+    std::size_t n = name.size();
+    while (n > 0 && name[n - 1] == ' ')
+        --n;
+    for (CdxTag *t : m_tags) {
+        const std::string &tn = t->name();
+        if (tn.size() != n)
+            continue;
+        std::size_t i = 0;
+        while (i < n && upper(tn[i]) == upper(name[i]))
+            ++i;
+        if (i == n)
             return t;
+    }
     return nullptr;
 }
 

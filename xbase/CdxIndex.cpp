@@ -91,6 +91,27 @@ std::string trimmed(std::string_view s)
 
 } // namespace
 
+void narrowRange(CdxKeyRange &into, const CdxKeyRange &r)
+{
+    auto cmp = [](const std::string &a, int la, const std::string &b, int lb) {
+        return std::memcmp(a.data(), b.data(), std::size_t(std::min(la, lb)));
+    };
+    if (r.lowLength) {
+        int c = into.lowLength ? cmp(r.low, r.lowLength, into.low, into.lowLength) : 1;
+        if (c > 0 || (c == 0 && r.lowLength > into.lowLength)) {
+            into.low = r.low;
+            into.lowLength = r.lowLength;
+        }
+    }
+    if (r.highLength) {
+        int c = into.highLength ? cmp(r.high, r.highLength, into.high, into.highLength) : -1;
+        if (c < 0 || (c == 0 && r.highLength > into.highLength)) {
+            into.high = r.high;
+            into.highLength = r.highLength;
+        }
+    }
+}
+
 CdxIndex::CdxIndex(Table &table, const EvalSettings &settings, std::unique_ptr<CdxFile> file)
     : m_table(table), m_settings(settings), m_file(std::move(file)), m_context(std::make_unique<Context>(table))
 {
@@ -160,6 +181,13 @@ Status CdxIndex::refresh()
 
 Status CdxIndex::bind()
 {
+    if (int(m_boundTags.size()) == m_file->tagCount()) {
+        bool same = true;
+        for (int i = 0; same && i < m_file->tagCount(); ++i)
+            same = m_boundTags[std::size_t(i)] == m_file->tag(i);
+        if (same)
+            return Status::ok();
+    }
     std::vector<CdxTag *> tags;
     for (int i = 0; i < m_file->tagCount(); ++i)
         tags.push_back(m_file->tag(i));

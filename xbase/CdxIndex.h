@@ -35,6 +35,11 @@ struct CdxKeyRange {
     int highLength = 0;
 };
 
+// Narrows `into` to what both ranges allow: the later start and the earlier
+// end. Bounds of different lengths compare on the shorter; on a tie the
+// longer is the tighter.
+void narrowRange(CdxKeyRange &into, const CdxKeyRange &r);
+
 class CdxIndex : public TableObserver {
 public:
     using Progress = std::function<void(int percent)>;

@@ -20,7 +20,12 @@ Status CdxOrder::enter(CdxFile::ReadScope &scope, int *tag)
     Status s = m_index.bind();
     if (!s)
         return s;
-    *tag = m_index.findTag(m_name);
+    if (m_tag >= 0 && m_tagGeneration == m_index.file().generation() && m_tag < m_index.tagCount()) {
+        *tag = m_tag;
+        return Status::ok();
+    }
+    *tag = m_tag = m_index.findTag(m_name);
+    m_tagGeneration = m_index.file().generation();
     if (*tag < 0)
         return Status::notFound(m_index.file().path() + ": no tag " + m_name);
     return Status::ok();
@@ -121,6 +126,28 @@ Status CdxOrder::next(uint32_t recno, const char *record, uint32_t *out)
         return s;
     if (aboveScope(tag, pos))
         pos.clear();
+    remember(pos, out);
+    return Status::ok();
+}
+
+Status CdxOrder::nextKnown(uint32_t recno, bool forward, uint32_t *out, bool *known)
+{
+    *out = 0;
+    *known = false;
+    CdxFile::ReadScope scope(&m_index.file());
+    int t;
+    Status s = enter(scope, &t);
+    if (!s)
+        return s;
+    if (!m_pos.valid() || m_pos.recno != recno || m_pos.generation != m_index.file().generation())
+        return Status::ok();
+    CdxTag *tag = m_index.tag(t);
+    CdxPosition pos = m_pos;
+    if (!(s = forward ? tag->next(pos) : tag->prev(pos)))
+        return s;
+    if (forward ? aboveScope(tag, pos) : belowScope(tag, pos))
+        pos.clear();
+    *known = true;
     remember(pos, out);
     return Status::ok();
 }
@@ -251,11 +278,28 @@ Status CdxOrder::seek(std::string_view key, bool soft, uint32_t *recno, bool *fo
     return Status::ok();
 }
 
+void CdxOrder::combine()
+{
+    m_scope = m_userScoped ? m_userScope : CdxKeyRange();
+    if (m_hasQuery)
+        narrowRange(m_scope, m_query);
+    m_scoped = m_userScoped || m_hasQuery;
+    m_pos.clear();
+}
+
+void CdxOrder::setQueryRange(const CdxKeyRange *range)
+{
+    m_hasQuery = range != nullptr;
+    m_query = range ? *range : CdxKeyRange();
+    combine();
+}
+
 Status CdxOrder::setScope(std::string_view low, std::string_view high)
 {
     if (low.empty() && high.empty()) {
-        m_scoped = false;
-        m_scope = CdxKeyRange();
+        m_userScoped = false;
+        m_userScope = CdxKeyRange();
+        combine();
         return Status::ok();
     }
     CdxFile::ReadScope scope(&m_index.file());
@@ -276,15 +320,15 @@ Status CdxOrder::setScope(std::string_view low, std::string_view high)
         out.high = hi.high;
         out.highLength = hi.highLength;
     }
-    m_scope = out;
-    m_scoped = true;
-    m_pos.clear();
+    m_userScope = out;
+    m_userScoped = true;
+    combine();
     return Status::ok();
 }
 
 bool CdxOrder::restricts()
 {
-    if (m_scoped)
+    if (m_userScoped)
         return true;
     int t = m_index.findTag(m_name);
     return t < 0 || !m_index.tag(t)->forExpression().empty();

@@ -27,12 +27,17 @@ public:
     Status last(uint32_t *recno) override;
     Status next(uint32_t recno, const char *record, uint32_t *out) override;
     Status prior(uint32_t recno, const char *record, uint32_t *out) override;
+    Status nextKnown(uint32_t recno, bool forward, uint32_t *out, bool *known) override;
     Status position(uint32_t recno, const char *record, double *fraction) override;
     Status recordAt(double fraction, uint32_t *recno) override;
     Status seek(std::string_view key, bool soft, uint32_t *recno, bool *found) override;
     Status setScope(std::string_view low, std::string_view high) override;
 
-    bool hasScope() const { return m_scoped; }
+    bool hasScope() const { return m_userScoped; }
+    // A key range of the area's query plan on this tag (nullptr: none).
+    // Records outside it cannot match the filter, so the order keeps to it
+    // like to a scope.
+    void setQueryRange(const CdxKeyRange *range);
     // Whether the order shows fewer records than the table has: a scope, or
     // a tag with a FOR condition.
     bool restricts();
@@ -53,7 +58,15 @@ private:
     CdxIndex &m_index;
     std::string m_name;
     CdxPosition m_pos;
-    bool m_scoped = false;
+    int m_tag = -1;              // index of the tag, valid for m_tagGeneration
+    uint64_t m_tagGeneration = 0;
+    void combine();
+
+    bool m_userScoped = false;
+    CdxKeyRange m_userScope;
+    bool m_hasQuery = false;
+    CdxKeyRange m_query;
+    bool m_scoped = false; // the user's scope narrowed by the query range
     CdxKeyRange m_scope;
 };
 

@@ -61,8 +61,11 @@ CdxOrder *CdxOrderSet::order(int number)
     if (name.empty())
         return nullptr;
     auto &slot = m_orders[name];
-    if (!slot)
+    if (!slot) {
         slot = std::make_unique<CdxOrder>(*m_index, name);
+        auto r = m_ranges.find(name);
+        slot->setQueryRange(m_planned && r != m_ranges.end() ? &r->second : nullptr);
+    }
     return slot.get();
 }
 
@@ -75,8 +78,13 @@ Status CdxOrderSet::plan(const Expression &filter, const EvalSettings &settings,
     m_filterSettings = settings;
     m_foreignSeen = m_index->file().foreignChanges();
     bool planned = false;
-    Status s = QueryPlanner::plan(*m_index, filter, settings, recordCount, m_candidates, &planned, &m_description);
+    Status s = QueryPlanner::plan(*m_index, filter, settings, recordCount, m_candidates, &planned, &m_description,
+                                  &m_ranges);
     m_planned = s && planned;
+    for (auto &[name, order] : m_orders) {
+        auto r = m_ranges.find(name);
+        order->setQueryRange(m_planned && r != m_ranges.end() ? &r->second : nullptr);
+    }
     return s;
 }
 
@@ -86,6 +94,9 @@ void CdxOrderSet::clearQuery()
     m_planned = false;
     m_description.clear();
     m_candidates = QueryCandidates();
+    m_ranges.clear();
+    for (auto &[name, order] : m_orders)
+        order->setQueryRange(nullptr);
 }
 
 Status CdxOrderSet::sync()

@@ -72,6 +72,7 @@ private:
     QueryCandidates m_candidates;
     bool m_planned = false;
     std::string m_description;
+    std::map<std::string, CdxKeyRange> m_ranges; // the plan's range per tag name
     uint64_t m_foreignSeen = 0;
 };
 

@@ -32,6 +32,19 @@ public:
     virtual Status next(uint32_t recno, const char *record, uint32_t *out) = 0;
     virtual Status prior(uint32_t recno, const char *record, uint32_t *out) = 0;
 
+    // The neighbour of `recno` without its bytes, when the order still knows
+    // where that record stands (it returned it last and nothing changed
+    // since); *known false otherwise, and the caller reads the record and
+    // asks next() or prior(). Lets a filter skip records it can reject
+    // without reading them.
+    virtual Status nextKnown(uint32_t recno, bool forward, uint32_t *out, bool *known)
+    {
+        (void)recno, (void)forward;
+        *out = 0;
+        *known = false;
+        return Status::ok();
+    }
+
     // Place of `recno` in the order as a fraction 0..1, and the record at a
     // fraction. May be approximate (they drive scroll bars).
     virtual Status position(uint32_t recno, const char *record, double *fraction) = 0;

@@ -5,7 +5,10 @@
 #include "xbase/CdxKey.h"
 #include "xbase/CdxOrder.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
+#include <map>
 
 namespace xb {
 
@@ -128,7 +131,8 @@ bool rangeFor(CdxIndex &index, int t, const Conjunct &c, CdxKeyRange &range)
 } // namespace
 
 Status QueryPlanner::plan(CdxIndex &index, const Expression &filter, const EvalSettings &settings,
-                          uint32_t recordCount, QueryCandidates &out, bool *planned, std::string *description)
+                          uint32_t recordCount, QueryCandidates &out, bool *planned, std::string *description,
+                          std::map<std::string, CdxKeyRange> *tagRanges)
 {
     *planned = false;
     if (description)
@@ -136,32 +140,44 @@ Status QueryPlanner::plan(CdxIndex &index, const Expression &filter, const EvalS
     Status s = index.refresh();
     if (!s)
         return s;
-    QueryCandidates result;
-    bool any = false;
+    // One range per tag, narrowed by every term that uses it.
+    std::map<int, CdxKeyRange> ranges;
     for (const Conjunct &c : filter.conjuncts(settings)) {
         for (int t = 0; t < index.tagCount(); ++t) {
             CdxKeyRange range;
             if (!rangeFor(index, t, c, range))
                 continue;
-            QueryCandidates part;
-            part.reset(recordCount);
-            CdxOrder order(index, index.tag(t)->name());
-            if (!(s = order.collect(range, [&](uint32_t r) { part.set(r); })))
-                return s;
-            if (any) {
-                result.intersect(part);
-            } else {
-                result = std::move(part);
-                any = true;
-            }
+            auto [it, fresh] = ranges.emplace(t, range);
+            if (!fresh)
+                narrowRange(it->second, range);
             if (description)
                 *description += (description->empty() ? "" : ", ") + c.text + " on tag " + index.tag(t)->name();
             break;
         }
     }
+    QueryCandidates result;
+    bool any = false;
+    for (auto &[t, range] : ranges) {
+        QueryCandidates part;
+        part.reset(recordCount);
+        CdxOrder order(index, index.tag(t)->name());
+        if (!(s = order.collect(range, [&](uint32_t r) { part.set(r); })))
+            return s;
+        if (any) {
+            result.intersect(part);
+        } else {
+            result = std::move(part);
+            any = true;
+        }
+    }
     if (any) {
         out = std::move(result);
         *planned = true;
+        if (tagRanges) {
+            tagRanges->clear();
+            for (auto &[t, range] : ranges)
+                (*tagRanges)[index.tag(t)->name()] = range;
+        }
     }
     return Status::ok();
 }

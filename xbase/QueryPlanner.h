@@ -16,12 +16,14 @@
 #include "xbase/Status.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace xb {
 
 class CdxIndex;
+struct CdxKeyRange;
 
 // Record numbers as a bitmap, 1-based.
 class QueryCandidates {
@@ -45,8 +47,10 @@ public:
     // Plans `filter` over the tags of `index`. *planned false (and `out`
     // untouched) when no term can use a tag; `description` names the terms
     // and tags used ("UPPER(FAMNAME)>=\"M\" on tag 1").
+    // `tagRanges`, when given, receives each used tag's key range by tag name.
     static Status plan(CdxIndex &index, const Expression &filter, const EvalSettings &settings,
-                       uint32_t recordCount, QueryCandidates &out, bool *planned, std::string *description);
+                       uint32_t recordCount, QueryCandidates &out, bool *planned, std::string *description,
+                       std::map<std::string, CdxKeyRange> *tagRanges = nullptr);
 };
 
 } // namespace xb

@@ -90,6 +90,21 @@ Status WorkArea::nextInOrder(uint32_t recno, const char *record, bool forward, u
     return Status::ok();
 }
 
+// A record the filter's plan rules out is passed over without reading it
+// when the order can step from it by number: *known tells, *next is then
+// its neighbour.
+Status WorkArea::skipNonCandidate(uint32_t recno, bool forward, uint32_t *next, bool *known)
+{
+    *known = false;
+    if (!m_order || !m_filter || !m_indexes || m_indexes->candidate(recno))
+        return Status::ok();
+    uint32_t n = 0;
+    Status s = m_order->nextKnown(recno, forward, &n, known);
+    if (s && *known)
+        *next = n;
+    return s;
+}
+
 // The first visible record from one end; the candidate ends up in m_scratch.
 Status WorkArea::firstVisible(bool fromTop, uint32_t *recno)
 {
@@ -111,6 +126,11 @@ Status WorkArea::firstVisible(bool fromTop, uint32_t *recno)
     if (!s)
         return s;
     while (r != 0) {
+        bool known = false;
+        if (!(s = skipNonCandidate(r, fromTop, &r, &known)))
+            return s;
+        if (known)
+            continue;
         if (!(s = m_table->read(r, m_scratch.data())))
             return s;
         bool yes = false;
@@ -134,6 +154,11 @@ Status WorkArea::stepVisible(uint32_t from, bool forward, uint32_t *recno)
     uint32_t r = 0;
     Status s = nextInOrder(from, m_record.data(), forward, &r);
     while (s && r != 0) {
+        bool known = false;
+        if (!(s = skipNonCandidate(r, forward, &r, &known)))
+            return s;
+        if (known)
+            continue;
         if (!(s = m_table->read(r, m_scratch.data())))
             return s;
         bool yes = false;

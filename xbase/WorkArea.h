@@ -127,6 +127,7 @@ private:
     Status firstVisible(bool fromTop, uint32_t *recno);
     Status stepVisible(uint32_t from, bool forward, uint32_t *recno);
     Status nextInOrder(uint32_t recno, const char *record, bool forward, uint32_t *out);
+    Status skipNonCandidate(uint32_t recno, bool forward, uint32_t *next, bool *known);
     void beginOperation();
 
     Engine &m_engine;

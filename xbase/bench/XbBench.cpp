@@ -11,6 +11,8 @@
 // Neither side syncs to disk inside the timings.
 //
 // Usage: xbbench [records] [directory]
+#include "xbase/CdxIndex.h"
+#include "xbase/CdxOrderSet.h"
 #include "xbase/Codepage.h"
 #include "xbase/Engine.h"
 #include "xbase/Env.h"
@@ -137,6 +139,139 @@ bool sql(sqlite3 *db, const char *text)
         return false;
     }
     return true;
+}
+
+} // namespace
+
+namespace {
+
+// --- index figures: tag "1" against an SQLite index on the same expression ---
+
+struct IndexFigures {
+    double build = 0;      // seconds to build the index
+    double seeks = 0;      // exact seeks per second
+    double skip = 0;       // records per second, whole table in key order
+    double range = 0;      // seconds for the range count
+    int64_t rangeCount = 0;
+    int64_t found = 0;
+};
+
+constexpr int kSeeks = 100000;
+const char *kRangeFilter = "UPPER(FAMNAME+VORNAME)>=\"M\".and.UPPER(FAMNAME+VORNAME)<\"Q\"";
+
+bool indexBenchmarks(const std::string &path, const std::vector<std::vector<std::string>> &rows, sqlite3 *db,
+                     IndexFigures &ours, IndexFigures &lite)
+{
+    // The keys to seek, in a random order, as both sides spell them.
+    Random rnd;
+    std::vector<std::size_t> picks(kSeeks);
+    for (std::size_t &p : picks)
+        p = rnd.below(uint32_t(rows.size()));
+    auto padded = [](std::string s, std::size_t w) {
+        s.resize(w, ' ');
+        return s;
+    };
+    std::vector<std::string> keys, liteKeys;
+    for (std::size_t p : picks) {
+        keys.push_back(cp1252Upper(padded(rows[p][0], 37) + padded(rows[p][1], 37)));
+        liteKeys.push_back(cp1252ToUtf8(rows[p][0] + rows[p][1]));
+    }
+    Status s;
+    {
+        std::unique_ptr<Table> t;
+        if (!(s = Table::open(Env::posix(), path, OpenMode::Exclusive, t)))
+            return die(s.toString()) == 0;
+        std::unique_ptr<CdxIndex> index;
+        if (!(s = CdxIndex::create(*t, EvalSettings(), index)))
+            return die(s.toString()) == 0;
+        const auto start = std::chrono::steady_clock::now();
+        if (!(s = index->buildTag("1", "UPPER(FAMNAME+VORNAME)", "")))
+            return die(s.toString()) == 0;
+        ours.build = seconds(start);
+    }
+    Engine engine;
+    int area = 0;
+    if (!(s = engine.use(path, "ADRESS", OpenMode::Exclusive, &area)))
+        return die(s.toString()) == 0;
+    WorkArea &wa = *engine.area(area);
+    CdxOrderSet &set = *wa.indexes();
+    set.setCurrent(set.tagNumber("1"));
+    wa.setOrder(set.order(set.current()));
+    auto start = std::chrono::steady_clock::now();
+    for (const std::string &k : keys) {
+        bool found = false;
+        if (!(s = wa.seek(k, &found)))
+            return die(s.toString()) == 0;
+        ours.found += found;
+    }
+    ours.seeks = kSeeks / seconds(start);
+    start = std::chrono::steady_clock::now();
+    int64_t n = 0;
+    for (s = wa.goTop(); s && !wa.eof(); s = wa.skip(1))
+        ++n;
+    if (!s)
+        return die(s.toString()) == 0;
+    ours.skip = double(n) / seconds(start);
+    start = std::chrono::steady_clock::now();
+    if (!(s = wa.setFilter(kRangeFilter, &ours.rangeCount)))
+        return die(s.toString()) == 0;
+    ours.range = seconds(start);
+
+    // SQLite: an index on the same expression, the same look-ups and count.
+    start = std::chrono::steady_clock::now();
+    if (!sql(db, "CREATE INDEX adress1 ON adress(upper(FAMNAME || VORNAME))"))
+        return false;
+    lite.build = seconds(start);
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT * FROM adress WHERE upper(FAMNAME || VORNAME) = upper(?1) LIMIT 1", -1,
+                           &stmt, nullptr) != SQLITE_OK)
+        return die("sqlite: prepare failed") == 0;
+    start = std::chrono::steady_clock::now();
+    for (const std::string &k : liteKeys) {
+        sqlite3_bind_text(stmt, 1, k.data(), int(k.size()), SQLITE_STATIC);
+        lite.found += sqlite3_step(stmt) == SQLITE_ROW;
+        sqlite3_reset(stmt);
+    }
+    lite.seeks = kSeeks / seconds(start);
+    sqlite3_finalize(stmt);
+    if (sqlite3_prepare_v2(db, "SELECT * FROM adress ORDER BY upper(FAMNAME || VORNAME)", -1, &stmt, nullptr) !=
+        SQLITE_OK)
+        return die("sqlite: prepare failed") == 0;
+    start = std::chrono::steady_clock::now();
+    n = 0;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        ++n;
+    lite.skip = double(n) / seconds(start);
+    sqlite3_finalize(stmt);
+    if (sqlite3_prepare_v2(db,
+                           "SELECT count(*) FROM adress WHERE upper(FAMNAME || VORNAME) >= 'M' AND "
+                           "upper(FAMNAME || VORNAME) < 'Q'",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return die("sqlite: prepare failed") == 0;
+    start = std::chrono::steady_clock::now();
+    if (sqlite3_step(stmt) == SQLITE_ROW)
+        lite.rangeCount = sqlite3_column_int64(stmt, 0);
+    lite.range = seconds(start);
+    sqlite3_finalize(stmt);
+    return true;
+}
+
+void printIndexFigures(const IndexFigures &ours, const IndexFigures &lite)
+{
+    std::printf("%-34s %14.3f %14.3f %8.2f\n", "build tag \"1\" / CREATE INDEX, s", ours.build, lite.build,
+                lite.build / ours.build);
+    std::printf("%-34s %14.0f %14.0f %8.2f\n", "exact seeks/s (100,000 random)", ours.seeks, lite.seeks,
+                ours.seeks / lite.seeks);
+    std::printf("%-34s %14lld %14lld %8s\n", "seeks that found their key", static_cast<long long>(ours.found),
+                static_cast<long long>(lite.found), ours.found == lite.found ? "same" : "DIFFER");
+    std::printf("%-34s %14.0f %14.0f %8.2f\n", "skip in key order, records/s", ours.skip, lite.skip,
+                ours.skip / lite.skip);
+    std::printf("%-34s %14.4f %14.4f %8.2f\n", "range count on tag 1, s", ours.range, lite.range,
+                lite.range / ours.range);
+    std::printf("%-34s %14lld %14lld %8s\n", "records in the range", static_cast<long long>(ours.rangeCount),
+                static_cast<long long>(lite.rangeCount), ours.rangeCount == lite.rangeCount ? "same" : "DIFFER");
+    std::printf("(time ratios are SQLite / xbase: above 1 means the engine is faster)\n");
+    std::printf("range: %s\n", kRangeFilter);
 }
 
 } // namespace
@@ -279,6 +414,10 @@ int main(int argc, char **argv)
         liteCount = sqlite3_column_int64(stmt, 0);
     const double liteScan = count / seconds(start);
     sqlite3_finalize(stmt);
+
+    IndexFigures ours, lite;
+    if (!indexBenchmarks(path, rows, db, ours, lite))
+        return 1;
     sqlite3_close(db);
 
     std::printf("%-34s %14s %14s %8s\n", "", "xbase", "SQLite", "ratio");
@@ -288,8 +427,9 @@ int main(int argc, char **argv)
     std::printf("%-34s %14.0f %14.0f %8.2f\n", "filtered scan, records/s", ourScan, liteScan, ourScan / liteScan);
     std::printf("%-34s %14lld %14lld %8s\n", "matching records", static_cast<long long>(ourCount),
                 static_cast<long long>(liteCount), ourCount == liteCount ? "same" : "DIFFER");
+    printIndexFigures(ours, lite);
     std::printf("\nfilter: %s\n", filter);
     if (ownDir)
         std::filesystem::remove_all(dir);
-    return ourCount == liteCount ? 0 : 1;
+    return ourCount == liteCount && ours.rangeCount == lite.rangeCount ? 0 : 1;
 }
