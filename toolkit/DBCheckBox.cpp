@@ -49,7 +49,7 @@ void DBCheckBox::nextCheckState()
         return;
     const bool tick = checkState() != Qt::Checked;
     Field *f = field();
-    runGuarded(this, [&] {
+    runGuarded([&] {
         if (f->DataType() == FieldType::Boolean)
             f->SetAsBoolean(tick);
         else

@@ -60,7 +60,7 @@ void DBComboBox::chosen(int index)
         return;
     }
     m_link.modified();
-    if (!runGuarded(this, [this] { m_link.updateRecord(); }))
+    if (!runGuarded([this] { m_link.updateRecord(); }))
         m_link.reset();
 }
 

@@ -144,7 +144,7 @@ void DBDateEdit::pickDate(const QDate &date)
         m_popup->hide();
     if (!m_link.edit())
         return;
-    runGuarded(this, [&] { field()->SetAsDate(date); });
+    runGuarded([&] { field()->SetAsDate(date); });
     m_edit->setFocus(Qt::OtherFocusReason);
 }
 

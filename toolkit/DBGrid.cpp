@@ -1,5 +1,6 @@
 #include "toolkit/DBGrid.h"
 
+#include "toolkit/ExceptionGuard.h"
 #include "toolkit/FieldDataLink.h"
 #include "toolkit/MessageBox.h"
 
@@ -28,6 +29,27 @@ public:
         if (auto *line = qobject_cast<QLineEdit *>(editor); line && f && f->DataType() == FieldType::String && f->Size() > 0)
             line->setMaxLength(f->Size());
         return editor;
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &index) const override
+    {
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        if (!line)
+            return;
+        try {
+            m_model->setCellText(index, line->text());
+        } catch (...) {
+            // Reported once the editor has closed: a box shown while the
+            // editor commits on losing the focus would commit it again.
+            std::exception_ptr error = std::current_exception();
+            QTimer::singleShot(0, m_model, [error] {
+                try {
+                    std::rethrow_exception(error);
+                } catch (...) {
+                    reportCurrentException();
+                }
+            });
+        }
     }
 
 private:
@@ -117,7 +139,7 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
         return;
     const int target = current.row();
     m_following = true;
-    bool ok = runGuarded(this, [&] {
+    bool ok = runGuarded([&] {
         if (m_model->isInsertRow(previous.row()) && ds->InsertUnchanged())
             ds->Cancel();
         if (target < m_model->rowCount() && !m_model->isInsertRow(target))
@@ -139,7 +161,7 @@ bool DBGrid::startEdit()
     if (source->dataSet()->Editing())
         return true;
     bool editing = false;
-    runGuarded(this, [&] { editing = source->Edit(); });
+    runGuarded([&] { editing = source->Edit(); });
     return editing;
 }
 
@@ -165,7 +187,7 @@ bool DBGrid::deleteRecord()
     if (ds->state() != DataSet::State::Insert && ConfirmDelete &&
         MessageBox::confirmation(this, ConfirmDeleteText, MessageBox::Buttons::OkCancel) != MessageBox::Answer::Ok)
         return false;
-    return runGuarded(this, [&] { ds->Delete(); });
+    return runGuarded([&] { ds->Delete(); });
 }
 
 bool DBGrid::dropUnchangedInsert()
@@ -173,7 +195,7 @@ bool DBGrid::dropUnchangedInsert()
     DataSet *ds = m_model->dataSource() ? m_model->dataSource()->dataSet() : nullptr;
     if (!ds || !ds->Active() || !ds->InsertUnchanged())
         return false;
-    return runGuarded(this, [&] { ds->Cancel(); });
+    return runGuarded([&] { ds->Cancel(); });
 }
 
 void DBGrid::focusChanged(QWidget *old, QWidget *now)
@@ -198,18 +220,18 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
         return;
     }
     if (active && event->key() == Qt::Key_Escape && state() != QAbstractItemView::EditingState && ds->Editing()) {
-        runGuarded(this, [&] { ds->Cancel(); });
+        runGuarded([&] { ds->Cancel(); });
         event->accept();
         return;
     }
     if (autoEdit && event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
-        runGuarded(this, [&] { ds->Insert(); });
+        runGuarded([&] { ds->Insert(); });
         event->accept();
         return;
     }
     if (autoEdit && event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && !ds->Editing() &&
         currentIndex().row() == m_model->rowCount() - 1) {
-        runGuarded(this, [&] { ds->Append(); });
+        runGuarded([&] { ds->Append(); });
         event->accept();
         return;
     }

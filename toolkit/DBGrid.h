@@ -42,6 +42,9 @@ public:
 
     tk::DBGridModel *gridModel() const { return m_model; }
 
+    // Opens the cell's editor (QAbstractItemView's slot).
+    using QTableView::edit;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;

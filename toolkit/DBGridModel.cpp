@@ -321,24 +321,30 @@ Qt::ItemFlags DBGridModel::flags(const QModelIndex &index) const
     return editable ? f | Qt::ItemIsEditable : f;
 }
 
+bool DBGridModel::setCellText(const QModelIndex &index, const QString &text)
+{
+    if (!(flags(index) & Qt::ItemIsEditable))
+        return false;
+    DataSet *ds = m_link->dataSet();
+    if (index.row() != currentRow())
+        ds->MoveToRow(index.row());
+    if (!dataSource()->Edit())
+        return false;
+    // Moving or starting the edit may have re-read the fields.
+    Field *field = columnField(index.column());
+    if (!field)
+        return false;
+    field->SetEditText(text);
+    return true;
+}
+
 bool DBGridModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     m_lastError.clear();
-    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+    if (role != Qt::EditRole)
         return false;
-    DataSet *ds = m_link->dataSet();
-    Field *field = columnField(index.column());
     try {
-        if (index.row() != currentRow())
-            ds->MoveToRow(index.row());
-        if (!dataSource()->Edit())
-            return false;
-        // Moving or starting the edit re-reads the fields.
-        field = columnField(index.column());
-        if (!field)
-            return false;
-        field->SetEditText(value.toString());
-        return true;
+        return setCellText(index, value.toString());
     } catch (const tk::Abort &) {
         return false;
     } catch (const std::exception &e) {

@@ -65,8 +65,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     // Makes the row current, starts an edit (AutoEdit rules) and sets the
-    // field from the text. False, with the reason in lastError(), when the
-    // edit or the text is refused.
+    // cell's field from the text. False when the cell is not editable or
+    // the data source does not start the edit; throws what moving, the
+    // edit or the field throws (a refused lock, a text that does not
+    // convert).
+    bool setCellText(const QModelIndex &index, const QString &text);
+    // setCellText for the item model's users: failures give false, with
+    // the reason in lastError().
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     QString lastError() const { return m_lastError; }
 

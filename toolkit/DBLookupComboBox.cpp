@@ -141,14 +141,14 @@ void DBLookupComboBox::chosen(int index)
         return;
     }
     m_link.modified();
-    if (!runGuarded(this, [this] { m_link.updateRecord(); })) {
+    if (!runGuarded([this] { m_link.updateRecord(); })) {
         m_link.reset();
         return;
     }
     DataSet *list = m_listLink->dataSet();
     if (list && list->Active()) {
         m_locating = true;
-        runGuarded(this, [&] { list->Locate(m_keyField, {itemData(index)}); });
+        runGuarded([&] { list->Locate(m_keyField, {itemData(index)}); });
         m_locating = false;
     }
 }

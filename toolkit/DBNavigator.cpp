@@ -214,10 +214,10 @@ bool DBNavigator::BtnClick(Button which)
     if (which == Button::Delete && ConfirmDelete &&
         MessageBox::confirmation(this, ConfirmDeleteText, MessageBox::Buttons::OkCancel) != MessageBox::Answer::Ok)
         return false;
-    if (!runGuarded(this, [&] { action(which); }))
+    if (!runGuarded([&] { action(which); }))
         return false;
     if (OnClick)
-        runGuarded(this, [&] { OnClick(which); });
+        runGuarded([&] { OnClick(which); });
     return true;
 }
 

@@ -1,20 +1,18 @@
 #include "toolkit/FieldDataLink.h"
 
-#include "toolkit/MessageBox.h"
+#include "toolkit/ExceptionGuard.h"
 
 #include <QKeyEvent>
 
 namespace tk {
 
-bool runGuarded(QWidget *parent, const std::function<void()> &action)
+bool runGuarded(const std::function<void()> &action)
 {
     try {
         action();
         return true;
-    } catch (const tk::Abort &) {
-        return false;
-    } catch (const std::exception &e) {
-        MessageBox::error(parent, QString::fromUtf8(e.what()));
+    } catch (...) {
+        reportCurrentException();
         return false;
     }
 }
@@ -88,7 +86,7 @@ bool FieldDataLink::edit()
     if (dataSet()->Editing())
         return true;
     bool editing = false;
-    runGuarded(m_control, [&] { editing = DataLink::Edit(); });
+    runGuarded([&] { editing = DataLink::Edit(); });
     return editing;
 }
 
@@ -105,7 +103,7 @@ bool FieldDataLink::updateRecordOnExit()
 {
     if (!m_modified || !field() || !dataSet()->Editing())
         return true;
-    if (runGuarded(m_control, [this] { updateRecord(); }))
+    if (runGuarded([this] { updateRecord(); }))
         return true;
     m_control->setFocus(Qt::OtherFocusReason);
     return false;

@@ -24,8 +24,8 @@ namespace tk {
 
 class FieldDataLink : public DataLink {
 public:
-    // `control` parents the error boxes; it must outlive the link (the
-    // controls own their link as a member).
+    // `control` gets the focus back after a refused text; it must outlive
+    // the link (the controls own their link as a member).
     explicit FieldDataLink(QWidget *control);
 
     QString FieldName() const { return m_fieldName; }
@@ -46,7 +46,7 @@ public:
 
     // Puts the dataset into edit state (AutoEdit rules) before a change:
     // true when the dataset is editing. A refused edit (a record lock held
-    // elsewhere, say) is shown in an error box and gives false.
+    // elsewhere, say) goes to the exception handler and gives false.
     bool edit();
 
     // The control's text now differs from the field.
@@ -57,8 +57,8 @@ public:
     // field throws (a text that does not convert); the text stays pending.
     void updateRecord();
 
-    // Like updateRecord, for a control being left: a refused text is shown
-    // in an error box, the control keeps it and gets the focus back.
+    // Like updateRecord, for a control being left: a refused text goes to
+    // the exception handler, the control keeps it and gets the focus back.
     // False when the text was refused.
     bool updateRecordOnExit();
 
@@ -89,10 +89,11 @@ private:
     bool m_modified = false;
 };
 
-// Runs an action of a control on behalf of the user: a failure is shown in
-// an error box parented to `parent` (tk::Abort silently) instead of
-// escaping into Qt's event handling. True when the action completed.
-bool runGuarded(QWidget *parent, const std::function<void()> &action);
+// Runs an action of a control on behalf of the user: a failure goes to the
+// program's exception handler (ExceptionGuard.h; tk::Abort silently)
+// instead of escaping into Qt's event handling. True when the action
+// completed.
+bool runGuarded(const std::function<void()> &action);
 
 // Whether a key typed into a text control changes its text (characters,
 // Backspace, Delete, cut, paste, undo), so the control must ask for edit

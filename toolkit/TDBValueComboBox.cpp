@@ -73,7 +73,7 @@ void TDBValueComboBox::chosen(int)
         return;
     }
     m_link.modified();
-    if (!runGuarded(this, [this] { m_link.updateRecord(); }))
+    if (!runGuarded([this] { m_link.updateRecord(); }))
         m_link.reset();
 }
 

@@ -300,6 +300,7 @@ void TestDataControls::editThroughControlsPostAndReopen()
     QCOMPARE(w.tblCassette.state(), tk::DataSet::State::Browse);
     QCOMPARE(w.DBText1->text(), QStringLiteral("09.12.2026"));
     QCOMPARE(w.dbgCassette->model()->index(1, 0).data().toString(), QStringLiteral("NEUMANN"));
+    w.window.grab().save(QDir::temp().filePath(QStringLiteral("tessaron-data-controls-posted.png")));
 
     w.tblCassette.Close();
     QCOMPARE(w.dbeFamName->text(), QString());

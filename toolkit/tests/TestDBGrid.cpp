@@ -210,6 +210,22 @@ void TestDBGrid::inPlaceEditsFollowAutoEdit()
     ds->Post();
     QCOMPARE(ds->rows[2][0].toString(), QStringLiteral("Geändert"));
 
+    // A refused text typed into a cell is reported, not silently dropped.
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    grid.setCurrentIndex(model->index(2, 1));
+    grid.edit(model->index(2, 1));
+    auto *editor = grid.viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("zwölf"));
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
+    const int shown = tk::MessageBox::shownCount();
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(tk::MessageBox::shownCount(), shown + 1);
+    QCOMPARE(tk::MessageBox::lastKind(), tk::MessageBox::Kind::Error);
+    QVERIFY(tk::MessageBox::lastText().contains(QStringLiteral("zwölf")));
+    ds->Cancel();
+
     grid.SetReadOnly(true);
     QVERIFY(!(model->flags(model->index(2, 0)) & Qt::ItemIsEditable));
 }
