@@ -69,19 +69,47 @@ Status CdxBuilder::build(const CdxTagSpec &spec, CdxBuildInput &input, uint32_t 
     const uint8_t pad = CdxKey::padByte(spec.keyType);
     const std::size_t n = input.count();
 
-    // Sort a permutation; ties by record number.
-    std::vector<uint32_t> order(n);
-    std::iota(order.begin(), order.end(), 0u);
+    // Sort a permutation; ties by record number. Each item carries the
+    // key's first 16 bytes as two big-endian words, so that most comparisons
+    // stay inside the array being sorted.
+    struct Item {
+        uint64_t p0, p1;
+        uint32_t index, recno;
+    };
     const uint8_t *keys = input.keys.data();
     const bool desc = spec.descending;
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        int c = std::memcmp(keys + std::size_t(a) * kl, keys + std::size_t(b) * kl, std::size_t(kl));
+    std::vector<Item> items(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        uint8_t head[16] = {};
+        std::memcpy(head, keys + i * kl, std::size_t(std::min(kl, 16)));
+        uint64_t p0 = 0, p1 = 0;
+        for (int b = 0; b < 8; ++b) {
+            p0 = p0 << 8 | head[b];
+            p1 = p1 << 8 | head[8 + b];
+        }
         if (desc)
-            c = -c;
-        if (c)
-            return c < 0;
-        return input.recnos[a] < input.recnos[b];
+            p0 = ~p0, p1 = ~p1;
+        items[i] = {p0, p1, uint32_t(i), input.recnos[i]};
+    }
+    std::sort(items.begin(), items.end(), [&](const Item &a, const Item &b) {
+        if (a.p0 != b.p0)
+            return a.p0 < b.p0;
+        if (a.p1 != b.p1)
+            return a.p1 < b.p1;
+        if (kl > 16) {
+            int c = std::memcmp(keys + std::size_t(a.index) * kl + 16, keys + std::size_t(b.index) * kl + 16,
+                                std::size_t(kl - 16));
+            if (desc)
+                c = -c;
+            if (c)
+                return c < 0;
+        }
+        return a.recno < b.recno;
     });
+    std::vector<uint32_t> order(n);
+    for (std::size_t i = 0; i < n; ++i)
+        order[i] = items[i].index;
+    items = std::vector<Item>();
     auto keyAt = [&](std::size_t i) { return keys + std::size_t(order[i]) * kl; };
     auto recAt = [&](std::size_t i) { return input.recnos[order[i]]; };
 

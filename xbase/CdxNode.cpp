@@ -53,7 +53,16 @@ void CdxNode::moveTail(int from, CdxNode &other)
 
 int CdxNode::trailCount(const uint8_t *key, int keyLength, uint8_t pad)
 {
+    // Eight bytes at a time over the (often long) blank tail.
+    const uint64_t pads = 0x0101010101010101ull * pad;
     int n = 0;
+    while (n + 8 <= keyLength) {
+        uint64_t w;
+        std::memcpy(&w, key + keyLength - n - 8, 8);
+        if (w != pads)
+            break;
+        n += 8;
+    }
     while (n < keyLength && key[keyLength - 1 - n] == pad)
         ++n;
     return n;
