@@ -326,6 +326,25 @@ Status CdxOrder::setScope(std::string_view low, std::string_view high)
     return Status::ok();
 }
 
+Status CdxOrder::keyMatches(std::string_view key, uint32_t recno, const char *record, bool *yes)
+{
+    *yes = false;
+    CdxFile::ReadScope scope(&m_index.file());
+    int t;
+    Status s = enter(scope, &t);
+    if (!s)
+        return s;
+    CdxKeyRange range;
+    std::string own;
+    bool included = true;
+    if (!(s = m_index.searchRange(t, key, range)) || !(s = m_index.keyOf(t, record, recno, &included, &own)))
+        return s;
+    CdxTag *tag = m_index.tag(t);
+    *yes = included && tag->compare(bytes(own), bytes(range.low), range.lowLength) >= 0 &&
+           tag->compare(bytes(own), bytes(range.high), range.highLength) <= 0;
+    return Status::ok();
+}
+
 bool CdxOrder::restricts()
 {
     if (m_userScoped)

@@ -32,6 +32,7 @@ public:
     Status recordAt(double fraction, uint32_t *recno) override;
     Status seek(std::string_view key, bool soft, uint32_t *recno, bool *found) override;
     Status setScope(std::string_view low, std::string_view high) override;
+    Status keyMatches(std::string_view key, uint32_t recno, const char *record, bool *yes) override;
 
     bool hasScope() const { return m_userScoped; }
     // A key range of the area's query plan on this tag (nullptr: none).

@@ -62,6 +62,15 @@ public:
         *found = false;
         return Status::badArgument("the record order has no keys to seek");
     }
+    // Whether `record` (number `recno`) has a key that `key` seeks as equal,
+    // for the visible record a seek moves on to when the one it found is
+    // hidden. The default says no.
+    virtual Status keyMatches(std::string_view key, uint32_t recno, const char *record, bool *yes)
+    {
+        (void)key, (void)recno, (void)record;
+        *yes = false;
+        return Status::ok();
+    }
     // Restricts first/last/next/prior to keys between `low` and `high`
     // (inclusive, compared on their lengths); two empty keys remove the scope.
     virtual Status setScope(std::string_view low, std::string_view high)

@@ -529,11 +529,15 @@ Status WorkArea::seek(std::string_view key, bool *found)
     if (!(s = visible(r, m_record.data(), &yes)))
         return s;
     if (!yes) {
-        equal = false;
+        // The next visible record may still carry the key sought (the one
+        // found was deleted or filtered out).
         uint32_t next = 0;
         if (!(s = stepVisible(r, true, &next)))
             return s;
-        if (next == 0 || !m_engine.settings().softSeek) {
+        equal = false;
+        if (next != 0 && !(s = m_order->keyMatches(key, next, m_scratch.data(), &equal)))
+            return s;
+        if (next == 0 || (!equal && !m_engine.settings().softSeek)) {
             setPhantom();
             m_bof = false;
             return Status::ok();

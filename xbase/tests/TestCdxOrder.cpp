@@ -298,3 +298,32 @@ TEST_F(CdxOrderTest, FastQueriesNarrowByKeyRangesAndCountLikeAFullScan)
     xb_Query("");
     EXPECT_FALSE(wa->indexes()->planned());
 }
+
+TEST_F(CdxOrderTest, ASeekPassesOverHiddenRecordsToTheNextWithTheSameKey)
+{
+    // A key with several records; all but the last in key order are deleted
+    // and hidden.
+    xb_SetOrder(xb_TagArea("1"));
+    std::vector<long> order = nameOrder(people);
+    auto keyOf = [&](long r) { return upperKey(people[std::size_t(r - 1)]); };
+    std::size_t i = 0;
+    while (i + 1 < order.size() && keyOf(order[i]) != keyOf(order[i + 1]))
+        ++i;
+    ASSERT_LT(i + 1, order.size()) << "no duplicate key in the sample";
+    std::string key = keyOf(order[i]);
+    std::size_t last = i;
+    while (last + 1 < order.size() && keyOf(order[last + 1]) == key)
+        ++last;
+    for (std::size_t j = i; j < last; ++j) {
+        xb_Go(order[j]);
+        ASSERT_TRUE(xb_Delete());
+    }
+    xb_SetDeleted(1);
+    ASSERT_TRUE(xb_Seek(key.c_str()));
+    EXPECT_EQ(xb_RecNo(), order[last]);
+    // With every record of the key hidden, the key is not found.
+    xb_Go(order[last]);
+    ASSERT_TRUE(xb_Delete());
+    EXPECT_FALSE(xb_Seek(key.c_str()));
+    EXPECT_TRUE(xb_Eof());
+}
