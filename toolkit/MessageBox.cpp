@@ -30,6 +30,7 @@ QMessageBox::StandardButtons standardButtons(MessageBox::Buttons buttons)
     case MessageBox::Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case MessageBox::Buttons::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
     case MessageBox::Buttons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    case MessageBox::Buttons::AbortRetry: return QMessageBox::Abort | QMessageBox::Retry;
     }
     return QMessageBox::Ok;
 }
@@ -48,6 +49,8 @@ MessageBox::Answer answerOf(int button, MessageBox::Buttons buttons)
         // Closed with the window's close button.
         if (buttons == MessageBox::Buttons::Ok)
             return MessageBox::Answer::Ok;
+        if (buttons == MessageBox::Buttons::AbortRetry)
+            return MessageBox::Answer::Abort;
         return buttons == MessageBox::Buttons::YesNo ? MessageBox::Answer::No : MessageBox::Answer::Cancel;
     }
 }

@@ -1,0 +1,96 @@
+#include "media/PhoneDialler.h"
+
+#include "app/Config.h"
+#include "media/TTelefon.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+#include <QWidget>
+
+namespace media {
+
+namespace {
+
+PhoneDialler::UrlOpener &urlOpener()
+{
+    static PhoneDialler::UrlOpener opener;
+    return opener;
+}
+
+bool openUrl(const QUrl &url)
+{
+    if (urlOpener())
+        return urlOpener()(url);
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace
+
+PhoneDialler::PhoneDialler(QWidget *window) : QObject(window)
+{
+    const Config &cfg = config();
+    if (cfg.TAPI)
+        return;
+    m_telefon = new TTelefon(this);
+    if (cfg.COMPort >= 1 && cfg.COMPort <= 4)
+        m_telefon->setCPort(static_cast<TTelefon::TCPort>(cfg.COMPort - 1));
+    m_telefon->setDMethod(cfg.DialMode == QLatin1String("T") ? TTelefon::dmTone : TTelefon::dmPulse);
+    m_telefon->setInitStr(cfg.COMInit);
+}
+
+PhoneDialler::~PhoneDialler() = default;
+
+void PhoneDialler::setUrlOpener(UrlOpener opener)
+{
+    urlOpener() = std::move(opener);
+}
+
+QUrl PhoneDialler::telUrlOf(const QString &number)
+{
+    QString digits;
+    const QString trimmed = number.trimmed();
+    const bool international = trimmed.startsWith(QLatin1Char('+'));
+    QString rest = international ? trimmed.mid(1) : trimmed;
+    if (international)
+        rest.replace(QStringLiteral("(0)"), QString());
+    for (const QChar c : rest) {
+        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('*') || c == QLatin1Char('#'))
+            digits += c;
+    }
+    if (digits.isEmpty())
+        return QUrl();
+    // Built from parts, so '#' stays part of the number instead of starting
+    // a fragment.
+    QUrl url;
+    url.setScheme(QStringLiteral("tel"));
+    url.setPath(international ? QLatin1Char('+') + digits : digits, QUrl::DecodedMode);
+    return url;
+}
+
+void PhoneDialler::logCall(const QString &number, const QString &label) const
+{
+    const Config &cfg = config();
+    QString entry = QStringLiteral(": Called ") + number + QStringLiteral(" [") + label;
+    if (m_telefon)
+        entry += QStringLiteral("] on COM") + QString::number(cfg.COMPort) + QStringLiteral(", Init ") + cfg.COMInit
+            + QStringLiteral(" via internal Call");
+    else
+        entry += QStringLiteral("] via Windows95-TAPI");
+    AppendLog(entry, true);
+}
+
+void PhoneDialler::dial(const QString &number, const QString &label, CallLog log)
+{
+    if (log == CallLog::On && config().XELLog)
+        logCall(number, label);
+    if (m_telefon) {
+        m_telefon->setTelNumber(number);
+        m_telefon->Dial();
+        return;
+    }
+    const QUrl url = telUrlOf(number);
+    if (!url.isEmpty())
+        openUrl(url);
+}
+
+} // namespace media
