@@ -6,8 +6,11 @@
 #include "xbase/Table.h"
 
 #include "CdxTestUtil.h"
+#include "FailingEnv.h"
 
 #include <iostream>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -314,4 +317,81 @@ TEST(CdxIndex, TwoProcessesChangingOneTableLeaveItsIndexSound)
         ASSERT_TRUE(o.table->recordCount(&count));
         EXPECT_GT(count, 300u);
     }
+}
+
+namespace {
+
+std::string slurp(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void spill(const std::string &path, const std::string &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+} // namespace
+
+TEST(CdxIndex, ACrashDuringIndexUpdatesIsFlaggedByCheckAndRepairedByReindex)
+{
+    TempDir d;
+    std::string path = d.file("ADRESS.DBF"), cdx = d.file("ADRESS.CDX");
+    ASSERT_TRUE(Table::create(Env::posix(), path, addressFields(), {}));
+    {
+        Opened o = openTable(path);
+        ASSERT_TRUE(CdxIndex::create(*o.table, EvalSettings(), o.index));
+        std::mt19937 rng(4);
+        for (int i = 0; i < 120; ++i) {
+            uint32_t r;
+            ASSERT_TRUE(o.table->append(randomRecord(*o.table, rng).data(), &r));
+        }
+        for (int t = 0; t < 3; ++t)
+            ASSERT_TRUE(o.index->buildTag(kTags[t][0], kTags[t][1], ""));
+    }
+    const std::string dbf0 = slurp(path), cdx0 = slurp(cdx);
+    int flagged = 0;
+    for (long failAt = 1;; ++failAt) {
+        spill(path, dbf0);
+        spill(cdx, cdx0);
+        xbtest::FailingEnv env(failAt);
+        {
+            std::unique_ptr<Table> t;
+            ASSERT_TRUE(Table::open(&env, path, OpenMode::Shared, t));
+            std::unique_ptr<CdxIndex> ix;
+            ASSERT_TRUE(CdxIndex::open(*t, EvalSettings(), ix));
+            std::mt19937 rng{uint32_t(failAt)};
+            for (int op = 0; op < 8; ++op) {
+                uint32_t r;
+                Status s = op % 3 == 0 ? t->append(randomRecord(*t, rng).data(), &r)
+                                       : t->replace(1 + rng() % 120, randomRecord(*t, rng).data());
+                if (!s)
+                    break;
+            }
+        }
+        const bool crashed = env.failed();
+        // After the "crash": the table opens, check() either finds the index
+        // sound or names what is wrong, and a rebuild makes it sound.
+        Opened o = openTable(path);
+        ASSERT_TRUE(o.index) << "write " << failAt;
+        bool sound = true;
+        for (auto &[name, r] : reportsOf(*o.index))
+            sound = sound && r.damage.empty();
+        if (!sound) {
+            ++flagged;
+            o.index.reset();
+            o.table.reset();
+            Opened x = openTable(path, OpenMode::Exclusive);
+            ASSERT_TRUE(x.index->reindex());
+            expectClean(*x.index);
+        }
+        if (!crashed) {
+            EXPECT_TRUE(sound); // every change went through: nothing to repair
+            break;
+        }
+        ASSERT_LT(failAt, 400);
+    }
+    EXPECT_GT(flagged, 0);
 }
