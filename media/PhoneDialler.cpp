@@ -1,3 +1,5 @@
+// The window side of dialling: the route by the settings, the dialler
+// presets, the call log line and the tel: link.
 #include "media/PhoneDialler.h"
 
 #include "app/Config.h"

@@ -1,3 +1,5 @@
+// The modem dialler: the port, the modem commands and the dialogs around
+// them.
 #include "media/TTelefon.h"
 
 #include "platform/SerialPort.h"
