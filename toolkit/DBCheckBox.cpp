@@ -1,5 +1,7 @@
 #include "toolkit/DBCheckBox.h"
 
+#include <QFocusEvent>
+
 namespace tk {
 
 namespace {
@@ -56,6 +58,13 @@ void DBCheckBox::nextCheckState()
             f->SetAsString((tick ? ValueChecked : ValueUnchecked).section(QLatin1Char(';'), 0, 0));
     });
     showField();
+}
+
+void DBCheckBox::focusOutEvent(QFocusEvent *event)
+{
+    QCheckBox::focusOutEvent(event);
+    if (leavesControl(event->reason()))
+        emit exited();
 }
 
 } // namespace tk

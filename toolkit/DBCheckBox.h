@@ -36,7 +36,13 @@ public:
     // Re-reads the field after ValueChecked or ValueUnchecked changed.
     void refresh() { m_link.reset(); }
 
+signals:
+    // The user left the control for another one of the window, after its
+    // text went to the field (not when the field refused it).
+    void exited();
+
 protected:
+    void focusOutEvent(QFocusEvent *event) override;
     void nextCheckState() override;
 
 private:

@@ -101,10 +101,10 @@ void DBComboBox::wheelEvent(QWheelEvent *event)
 void DBComboBox::focusOutEvent(QFocusEvent *event)
 {
     QComboBox::focusOutEvent(event);
-    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+    if (!leavesControl(event->reason()) || !m_link.updateRecordOnExit())
         return;
-    if (m_link.updateRecordOnExit() && !m_link.isModified())
-        showField();
+    showField();
+    emit exited();
 }
 
 } // namespace tk

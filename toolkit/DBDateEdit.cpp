@@ -172,10 +172,9 @@ bool DBDateEdit::eventFilter(QObject *watched, QEvent *event)
             showField();
         break;
     case QEvent::FocusOut: {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
-            if (m_link.updateRecordOnExit() && !m_link.isModified())
-                showField();
+        if (leavesControl(static_cast<QFocusEvent *>(event)->reason()) && m_link.updateRecordOnExit()) {
+            showField();
+            emit exited();
         }
         break;
     }

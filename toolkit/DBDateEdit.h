@@ -44,6 +44,11 @@ public:
     // field (starting an edit under the AutoEdit rules) and closes it.
     void pickDate(const QDate &date);
 
+signals:
+    // The user left the control for another one of the window, after its
+    // text went to the field (not when the field refused it).
+    void exited();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

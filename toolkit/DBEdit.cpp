@@ -1,6 +1,7 @@
 #include "toolkit/DBEdit.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QValidator>
 
 namespace tk {
@@ -224,10 +225,16 @@ void DBEdit::focusInEvent(QFocusEvent *event)
 void DBEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+    if (!leavesControl(event->reason()) || !m_link.updateRecordOnExit())
         return;
-    if (m_link.updateRecordOnExit() && !m_link.isModified())
-        showField();
+    showField();
+    emit exited();
+}
+
+void DBEdit::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseDoubleClickEvent(event);
+    emit doubleClicked();
 }
 
 } // namespace tk

@@ -45,10 +45,19 @@ public:
     QString EditMask() const { return m_editMask; }
     void SetEditMask(const QString &mask);
 
+signals:
+    // The user left the control for another one of the window, after its
+    // text went to the field (not when the field refused it).
+    void exited();
+
+    // A double click (windows dial a number or open an address with it).
+    void doubleClicked();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void showField();

@@ -1,6 +1,7 @@
 #include "toolkit/DBLookupComboBox.h"
 
 #include <QAbstractItemView>
+#include <QFocusEvent>
 #include <QKeyEvent>
 
 namespace tk {
@@ -182,6 +183,13 @@ void DBLookupComboBox::wheelEvent(QWheelEvent *event)
         return;
     }
     QComboBox::wheelEvent(event);
+}
+
+void DBLookupComboBox::focusOutEvent(QFocusEvent *event)
+{
+    QComboBox::focusOutEvent(event);
+    if (leavesControl(event->reason()))
+        emit exited();
 }
 
 } // namespace tk

@@ -69,9 +69,8 @@ void DBMemo::insertFromMimeData(const QMimeData *source)
 void DBMemo::focusOutEvent(QFocusEvent *event)
 {
     QPlainTextEdit::focusOutEvent(event);
-    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
-        return;
-    m_link.updateRecordOnExit();
+    if (leavesControl(event->reason()) && m_link.updateRecordOnExit())
+        emit exited();
 }
 
 } // namespace tk

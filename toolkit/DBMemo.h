@@ -23,6 +23,11 @@ public:
     bool ReadOnly() const { return m_link.ReadOnly; }
     void SetReadOnly(bool on);
 
+signals:
+    // The user left the control for another one of the window, after its
+    // text went to the field (not when the field refused it).
+    void exited();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;

@@ -55,6 +55,11 @@ bool changesSelection(const QKeyEvent *event)
     return !text.isEmpty() && text.at(0).isPrint() && !(event->modifiers() & Qt::ControlModifier);
 }
 
+bool leavesControl(Qt::FocusReason reason)
+{
+    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+}
+
 FieldDataLink::FieldDataLink(QWidget *control) : m_control(control) {}
 
 void FieldDataLink::SetFieldName(const QString &name)

@@ -104,4 +104,9 @@ bool changesText(const QKeyEvent *event);
 // F4, space, a character searching an item).
 bool changesSelection(const QKeyEvent *event);
 
+// Whether losing the focus for this reason leaves the control for another
+// control of the window (a popup opening or the window being deactivated
+// does not).
+bool leavesControl(Qt::FocusReason reason);
+
 } // namespace tk

@@ -1,5 +1,6 @@
 #include "toolkit/TDBValueComboBox.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 
 namespace tk {
@@ -105,6 +106,13 @@ void TDBValueComboBox::wheelEvent(QWheelEvent *event)
         return;
     }
     QComboBox::wheelEvent(event);
+}
+
+void TDBValueComboBox::focusOutEvent(QFocusEvent *event)
+{
+    QComboBox::focusOutEvent(event);
+    if (leavesControl(event->reason()))
+        emit exited();
 }
 
 } // namespace tk

@@ -45,7 +45,13 @@ public:
 
     void showPopup() override;
 
+signals:
+    // The user left the control for another one of the window, after its
+    // text went to the field (not when the field refused it).
+    void exited();
+
 protected:
+    void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 

@@ -15,6 +15,7 @@
 #include "toolkit/data/tests/MemoryDataSet.h"
 
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -75,6 +76,7 @@ private slots:
     void editLengthCaseAndMask();
     void refusedTextKeepsTheEditOpen();
     void cancelRestoresEveryControl();
+    void leavingHandsTextOverAndReportsExit();
     void dateEditShowsShortDateAndPicks();
     void checkBoxLettersAndUndecided();
     void valueComboBoxMapsItemsToValues();
@@ -248,6 +250,46 @@ void TestDBControls::cancelRestoresEveryControl()
     ds->Next();
     QCOMPARE(memo.toPlainText(), QString());
     QCOMPARE(text.text(), QStringLiteral("Berger"));
+}
+
+void TestDBControls::leavingHandsTextOverAndReportsExit()
+{
+    auto ds = addresses();
+    tk::DataSource source;
+    source.SetDataSet(ds.get());
+    ds->Open();
+    QWidget window;
+    auto *edit = new tk::DBEdit(&window);
+    auto *date = new tk::DBDateEdit(&window);
+    auto *other = new QLineEdit(&window);
+    edit->SetDataSource(&source);
+    edit->SetDataField(QStringLiteral("FAMNAME"));
+    date->SetDataSource(&source);
+    date->SetDataField(QStringLiteral("GEB_DAT"));
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QSignalSpy editExits(edit, &tk::DBEdit::exited);
+    QSignalSpy dateExits(date, &tk::DBDateEdit::exited);
+
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClicks(edit, QStringLiteral("on"));
+    other->setFocus();
+    QCOMPARE(field(*ds, "FAMNAME"), QStringLiteral("Anderson"));
+    QCOMPARE(editExits.count(), 1);
+
+    // A date that does not convert keeps the focus and is not an exit.
+    date->setFocus();
+    date->lineEdit()->selectAll();
+    QTest::keyClicks(date->lineEdit(), QStringLiteral("32.01.2000"));
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
+    other->setFocus();
+    QCOMPARE(tk::MessageBox::lastKind(), tk::MessageBox::Kind::Error);
+    QCOMPARE(dateExits.count(), 0);
+    QVERIFY(date->lineEdit()->hasFocus());
+    QCOMPARE(date->text(), QStringLiteral("32.01.2000"));
+    QCOMPARE(ds->FieldByName(QStringLiteral("GEB_DAT"))->AsDate(), QDate(1995, 3, 1));
 }
 
 void TestDBControls::dateEditShowsShortDateAndPicks()
