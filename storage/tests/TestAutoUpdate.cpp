@@ -155,6 +155,9 @@ void TestAutoUpdate::filesAreDeletedAndRefreshedByLocation()
 
 void TestAutoUpdate::convertKeepsRecordsAndDropsTheIndex()
 {
+    // A data directory longer than 80 characters is used whole.
+    m_settings.dataDir = m_root->filePath(QStringLiteral("DATA/") + QString(90, QLatin1Char('d')));
+    QVERIFY(QDir().mkpath(m_settings.dataDir));
     const QString dir = m_settings.dataDir;
     QVERIFY(schema::createTable(schema::kAdress, schema::tablePath(dir, QStringLiteral("ADRESS"), QStringLiteral("DBF"))));
     QVERIFY(schema::createTable(schema::kNotizen, schema::tablePath(dir, QStringLiteral("NOTIZEN"), QStringLiteral("DBF"))));
