@@ -154,6 +154,8 @@ Status CdxFile::beginRead()
 {
     if (m_depth++ > 0)
         return Status::ok();
+    if (m_exclusive && m_loaded)
+        return Status::ok(); // nobody else can have changed the file
     Status s = lock(File::LockKind::Shared);
     if (s)
         s = refresh(false);
@@ -185,8 +187,9 @@ Status CdxFile::beginWrite()
     Status s = lock(File::LockKind::Exclusive);
     if (s) {
         m_writing = true;
-        s = refresh(false);
-        if (s)
+        if (!m_exclusive || !m_loaded)
+            s = refresh(false);
+        if (s && !m_exclusive)
             s = m_file->size(&m_size);
     }
     if (!s) {
