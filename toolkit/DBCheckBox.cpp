@@ -1,3 +1,4 @@
+// The bound check box: texts for ticked and cleared, undecided for others.
 #include "toolkit/DBCheckBox.h"
 
 #include <QFocusEvent>

@@ -1,3 +1,4 @@
+// The bound combo box with free input: typed text on leaving, items at once.
 #include "toolkit/DBComboBox.h"
 
 #include <QKeyEvent>

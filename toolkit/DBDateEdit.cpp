@@ -1,3 +1,5 @@
+// The bound date field: a line edit for typing in the short date format and
+// a calendar popup whose pick goes to the field at once.
 #include "toolkit/DBDateEdit.h"
 
 #include "platform/FormatSettings.h"

@@ -1,3 +1,5 @@
+// The bound one-line edit: pending text, upper case, and the translation
+// of classic edit masks into Qt input masks.
 #include "toolkit/DBEdit.h"
 
 #include <QKeyEvent>

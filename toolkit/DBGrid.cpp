@@ -1,3 +1,6 @@
+// The data grid: current row kept in step with the dataset, in-place edits
+// that take the record first, keys for insert, append, cancel and delete,
+// and dropping an untouched new record when the user leaves it.
 #include "toolkit/DBGrid.h"
 
 #include "toolkit/ExceptionGuard.h"

@@ -1,3 +1,6 @@
+// The grid's item model on the dataset's row window: row count kept in step
+// with inserts, posts and cancels, rows fetched on demand, cell texts with
+// the columns' formats, edits through the fields.
 #include "toolkit/DBGridModel.h"
 
 #include "platform/FormatSettings.h"

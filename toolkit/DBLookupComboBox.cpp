@@ -1,3 +1,5 @@
+// The bound lookup list: items read from a reference dataset's row window,
+// keys stored, the reference dataset moved to the chosen record.
 #include "toolkit/DBLookupComboBox.h"
 
 #include <QAbstractItemView>

@@ -1,3 +1,4 @@
+// The bound multi-line text for memo fields.
 #include "toolkit/DBMemo.h"
 
 #include <QKeyEvent>

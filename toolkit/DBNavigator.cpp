@@ -1,3 +1,5 @@
+// The record navigator: drawn button pictures, enabling by the dataset's
+// position and state, actions, confirmation and the click event.
 #include "toolkit/DBNavigator.h"
 
 #include "toolkit/FieldDataLink.h"

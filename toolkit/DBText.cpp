@@ -1,3 +1,4 @@
+// The bound read-only text.
 #include "toolkit/DBText.h"
 
 namespace tk {

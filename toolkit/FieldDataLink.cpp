@@ -1,3 +1,5 @@
+// The field link shared by the single-field controls, and the guards and
+// key tests they use around user actions.
 #include "toolkit/FieldDataLink.h"
 
 #include "toolkit/ExceptionGuard.h"

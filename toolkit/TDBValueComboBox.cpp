@@ -1,3 +1,4 @@
+// The bound value list: shown items and stored values side by side.
 #include "toolkit/TDBValueComboBox.h"
 
 #include <QFocusEvent>
