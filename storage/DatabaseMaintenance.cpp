@@ -230,8 +230,11 @@ bool DatabaseMaintenance::replaceTable(const QString &directory, const QString &
     const bool newHasMemo = QFileInfo::exists(newFpt);
     if (newHasMemo) {
         removeIfThere(backup);
+        // A second name for the old memos; a copy where the file system
+        // has no hard links (some network shares).
         if (!oldFpt.isEmpty()
-            && ::link(QFile::encodeName(oldFpt).constData(), QFile::encodeName(backup).constData()) != 0)
+            && ::link(QFile::encodeName(oldFpt).constData(), QFile::encodeName(backup).constData()) != 0
+            && !QFile::copy(oldFpt, backup))
             return false;
         if (!renameOver(newFpt, fpt))
             return false;
