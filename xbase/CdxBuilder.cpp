@@ -115,11 +115,13 @@ Status CdxBuilder::build(const CdxTagSpec &spec, CdxBuildInput &input, uint32_t 
 
     // Leaves: fill each page while the next entry still fits.
     std::vector<std::size_t> leafStart{0};
+    std::vector<uint8_t> trails(n);
     {
         int count = 0, keyBytes = 0, prevTrail = 0;
         uint32_t maxRecno = 0;
         for (std::size_t i = 0; i < n; ++i) {
             int trail = CdxNode::trailCount(keyAt(i), kl, pad);
+            trails[i] = uint8_t(trail);
             int dup = count == 0 ? 0 : CdxNode::dupCount(keyAt(i - 1), prevTrail, keyAt(i), trail, kl);
             int stored = kl - dup - trail;
             uint32_t mx = std::max(maxRecno, recAt(i));
@@ -158,16 +160,22 @@ Status CdxBuilder::build(const CdxTagSpec &spec, CdxBuildInput &input, uint32_t 
     uint32_t next = base + 2 * kPageSize;
     std::vector<Child> children;
     const bool single = levelSizes.size() == 1;
+    std::vector<const uint8_t *> ptrs;
+    std::vector<uint32_t> recs;
     for (std::size_t l = 0; l < leaves; ++l) {
-        CdxNode node(next, kl, true, pad);
-        node.setRoot(single);
+        // Straight from the sorted keys into the page image.
+        uint8_t *page = image.data() + (next - base);
+        ptrs.clear();
+        recs.clear();
         for (std::size_t i = leafStart[l]; i < leafStart[l + 1]; ++i) {
-            node.keys.insert(node.keys.end(), keyAt(i), keyAt(i) + kl);
-            node.recnos.push_back(recAt(i));
+            ptrs.push_back(keyAt(i));
+            recs.push_back(recAt(i));
         }
-        node.left = l == 0 ? kNoPage : next - kPageSize;
-        node.right = l + 1 == leaves ? kNoPage : next + kPageSize;
-        node.encode(image.data() + (next - base));
+        putU16(page, uint16_t(kAttrLeaf | (single ? kAttrRoot : 0)));
+        putU16(page + 2, uint16_t(ptrs.size()));
+        putU32(page + 4, l == 0 ? kNoPage : next - kPageSize);
+        putU32(page + 8, l + 1 == leaves ? kNoPage : next + kPageSize);
+        CdxNode::encodeLeafEntries(page, int(ptrs.size()), kl, ptrs.data(), recs.data(), trails.data() + leafStart[l]);
         if (leafStart[l + 1] > leafStart[l])
             children.push_back({leafStart[l + 1] - 1, next});
         next += kPageSize;

@@ -127,9 +127,21 @@ void CdxNode::encode(uint8_t *page) const
         }
         return;
     }
+    std::vector<const uint8_t *> ptrs(static_cast<std::size_t>(count()));
+    std::vector<uint8_t> trails(static_cast<std::size_t>(count()));
+    for (int i = 0; i < count(); ++i) {
+        ptrs[std::size_t(i)] = key(i);
+        trails[std::size_t(i)] = uint8_t(trailCount(key(i), keyLength, pad));
+    }
+    encodeLeafEntries(page, count(), keyLength, ptrs.data(), recnos.data(), trails.data());
+}
+
+void CdxNode::encodeLeafEntries(uint8_t *page, int count, int keyLength, const uint8_t *const *keys,
+                                const uint32_t *recnos, const uint8_t *trails)
+{
     uint32_t maxRecno = 0;
-    for (uint32_t r : recnos)
-        maxRecno = std::max(maxRecno, r);
+    for (int i = 0; i < count; ++i)
+        maxRecno = std::max(maxRecno, recnos[i]);
     int size = leafEntrySize(maxRecno, keyLength);
     int cb = countBits(keyLength);
     int rb = 8 * size - 2 * cb;
@@ -143,19 +155,19 @@ void CdxNode::encode(uint8_t *page) const
     page[23] = uint8_t(size);
     int end = int(kPageSize);
     int prevTrail = 0;
-    for (int i = 0; i < count(); ++i) {
-        int trail = trailCount(key(i), keyLength, pad);
-        int dup = i == 0 ? 0 : dupCount(key(i - 1), prevTrail, key(i), trail, keyLength);
+    for (int i = 0; i < count; ++i) {
+        int trail = trails[i];
+        int dup = i == 0 ? 0 : dupCount(keys[i - 1], prevTrail, keys[i], trail, keyLength);
         int stored = keyLength - dup - trail;
         end -= stored;
-        std::memcpy(page + end, key(i) + dup, std::size_t(stored));
-        uint64_t v = recnos[std::size_t(i)] | uint64_t(dup) << rb | uint64_t(trail) << (rb + cb);
+        std::memcpy(page + end, keys[i] + dup, std::size_t(stored));
+        uint64_t v = recnos[i] | uint64_t(dup) << rb | uint64_t(trail) << (rb + cb);
         uint8_t *e = page + kLeafHeader + i * size;
         for (int b = 0; b < size; ++b)
             e[b] = uint8_t(v >> (8 * b));
         prevTrail = trail;
     }
-    putU16(page + 12, uint16_t(end - kLeafHeader - count() * size));
+    putU16(page + 12, uint16_t(end - kLeafHeader - count * size));
 }
 
 Status CdxNode::decode(const uint8_t *page, uint32_t offset, int keyLength, uint8_t pad, CdxNode &out)

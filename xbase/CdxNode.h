@@ -47,6 +47,10 @@ public:
     bool fits() const;
     // Writes the node into `page` (512 bytes). The node must fit.
     void encode(uint8_t *page) const;
+    // Writes the entry part of a compact leaf (bytes 12..511) for `count`
+    // keys given by pointer, with their trailing pad counts.
+    static void encodeLeafEntries(uint8_t *page, int count, int keyLength, const uint8_t *const *keys,
+                                  const uint32_t *recnos, const uint8_t *trails);
 
     static int interiorCapacity(int keyLength) { return 500 / (keyLength + 8); }
     // Trailing pad bytes of a key.

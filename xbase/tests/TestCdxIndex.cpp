@@ -175,13 +175,13 @@ void setField(const Table &t, std::string &rec, const char *name, const std::str
 
 std::string randomRecord(const Table &t, std::mt19937 &rng)
 {
-    static const char *fam[] = {"M\xFCller", "Meier", "\xD6zt\xFCrk", "Schr\xF6der", "Becker", "\xE4bel", "Zorn"};
+    static const char *fam[] = {"M\xFCller", "Meier", "\xD6zt\xFCrk", "Schr\xF6" "der", "Becker", "\xE4" "bel", "Zorn"};
     static const char *vor[] = {"J\xFCrgen", "Anna", "\xC4nne", "Bernd", "Zo\xEB"};
     std::string rec = t.blankRecord();
     setField(t, rec, "FAMNAME", std::string(fam[rng() % 7]) + char('a' + rng() % 26));
     setField(t, rec, "VORNAME", vor[rng() % 5]);
     char date[9];
-    std::snprintf(date, sizeof date, "%04u%02u%02u", 1940 + rng() % 70, 1 + rng() % 12, 1 + rng() % 28);
+    std::snprintf(date, sizeof date, "%04u%02u%02u", unsigned(1940 + rng() % 70), unsigned(1 + rng() % 12), unsigned(1 + rng() % 28));
     setField(t, rec, "GEB_DAT", rng() % 10 ? date : "        ");
     setField(t, rec, "CASS_NO", std::to_string(int(rng() % 1000) - 99));
     setField(t, rec, "TITEL", std::string("Band ") + char('A' + rng() % 26));

@@ -61,7 +61,7 @@ void writeIndexedTable(const std::string &path)
         std::string v = "J\xFCrgen" + std::to_string(rng() % 9);
         v.resize(37, ' ');
         char d[12];
-        std::snprintf(d, sizeof d, "%04u%02u%02u%3d", 1940 + rng() % 60, 1 + rng() % 12, 1 + rng() % 28,
+        std::snprintf(d, sizeof d, "%04u%02u%02u%3d", unsigned(1940 + rng() % 60), unsigned(1 + rng() % 12), unsigned(1 + rng() % 28),
                       int(rng() % 1000) - 300 < 0 ? -int(rng() % 99) : int(rng() % 999));
         return r + f + v + d;
     };

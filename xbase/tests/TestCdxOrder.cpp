@@ -48,7 +48,7 @@ std::vector<Person> makeAddresses(const std::string &path, int n)
         p.fam = std::string(fam[rng() % 8]) + char('a' + rng() % 26);
         p.vor = vor[rng() % 5];
         char d[9];
-        std::snprintf(d, sizeof d, "%04u%02u%02u", 1960 + rng() % 40, 1 + rng() % 12, 1 + rng() % 28);
+        std::snprintf(d, sizeof d, "%04u%02u%02u", unsigned(1960 + rng() % 40), unsigned(1 + rng() % 12), unsigned(1 + rng() % 28));
         p.geb = rng() % 20 ? std::string(d) : std::string(8, ' ');
         p.cass = int(rng() % 100);
         std::string rec = " " + pad(p.fam, 37) + pad(p.vor, 37) + p.geb;

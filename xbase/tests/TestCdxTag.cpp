@@ -398,8 +398,9 @@ TEST(CdxFile, DamagedFilesGiveCorruptNeverACrash)
             Status w = f->tag(t)->first(pos);
             for (int steps = 0; w && pos.valid() && steps < 5000; ++steps)
                 w = f->tag(t)->next(pos);
-            if (!w)
+            if (!w) {
                 EXPECT_EQ(w.code(), Status::Code::Corrupt);
+            }
             std::string k = CdxKey::character("M", 74);
             (void)f->tag(t)->seek(u8(k), 1, pos);
         }
