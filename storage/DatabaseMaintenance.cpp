@@ -146,7 +146,8 @@ void DatabaseMaintenance::RebuildIndexes(const QString &directory, bool all)
             m_progress->showFile(dbf);
         openForRebuild(table, directory, t.stem);
         try {
-            schema::applyPassword(table, t.position);
+            if (!schema::applyPassword(table, t.position))
+                throw EXbaseError(QStringLiteral("%1 cannot be encrypted").arg(dbf));
             table.Refresh();
             const QString cdx = directory + QLatin1Char('/') + cdxName;
             for (std::size_t i = 0; i < t.tags.size(); ++i) {
@@ -179,8 +180,13 @@ bool DatabaseMaintenance::copyRecords(const QString &from, const QString &to, in
         target.SetTableName(to);
         target.SetExclusive(true);
         target.Open();
-        if (!schema::table(position).encrypted) {
+        TXbaseDataSet source;
+        source.SetTableName(from);
+        source.SetReadOnly(true);
+        source.Open();
+        if (!source.IsEncrypted(0)) {
             // Fields matched by name, memos and deletion marks included.
+            source.Close();
             if (!target.AppendFrom(from, 2, QString())) {
                 *reason = QStringLiteral("the records cannot be appended");
                 return false;
@@ -191,11 +197,8 @@ bool DatabaseMaintenance::copyRecords(const QString &from, const QString &to, in
         // an encrypted table are ciphertext: copy field by field through a
         // dataset that knows the password instead. The new table stays
         // plain; the index rebuild encrypts it.
-        TXbaseDataSet source;
-        source.SetTableName(from);
-        source.SetReadOnly(true);
-        source.Open();
-        schema::applyPassword(source, position);
+        if (schema::table(position).encrypted)
+            source.SetPassword(QString::fromLatin1(schema::kReferencePassword));
         const bool deletedVisible = !TXbaseDataSet::HideDeleted();
         for (source.First(); !source.Eof(); source.Next()) {
             target.Append();

@@ -186,15 +186,14 @@ bool createTable(int position, const QString &path)
     return createTable(position, path, dataSet);
 }
 
-void applyPassword(TXbaseDataSet &dataSet, int position)
+bool applyPassword(TXbaseDataSet &dataSet, int position)
 {
     if (!table(position).encrypted) {
         dataSet.SetPassword(QString());
-        return;
+        return true;
     }
     dataSet.SetPassword(QString::fromLatin1(kReferencePassword));
-    if (!dataSet.IsEncrypted(0) && dataSet.Encrypt() == 0)
-        throw EXbaseError(QStringLiteral("The table %1 cannot be encrypted").arg(dataSet.TableName()));
+    return dataSet.IsEncrypted(0) || dataSet.Encrypt() != 0;
 }
 
 } // namespace schema

@@ -82,9 +82,10 @@ bool createTable(int position, const QString &path, TXbaseDataSet &dataSet);
 // `position`) is open, an encrypted table gets the reference password and,
 // when it is not encrypted yet, is encrypted now; any other table gets the
 // empty password. Every window and the maintenance code call this right
-// after Open. Encrypting needs the table to itself for a moment: it throws
-// EXbaseError when another dataset or process has it open, and the table is
-// then left as it was.
-void applyPassword(TXbaseDataSet &dataSet, int position);
+// after Open. Encrypting needs the table to itself for a moment; when
+// another dataset or process has it open, the table stays plain (and
+// readable) and the result is false, so the next opening tries again.
+// True otherwise.
+bool applyPassword(TXbaseDataSet &dataSet, int position);
 
 } // namespace schema

@@ -386,6 +386,21 @@ void TestDatabaseMaintenance::encryptedTableIsConvertedReadable()
     for (ds->First(); !ds->Eof(); ds->Next())
         names << ds->FieldByName(QStringLiteral("NAME"))->AsString() + ds->FieldByName(QStringLiteral("SEX"))->AsString();
     QCOMPARE(names, QStringList({"AnnaA", "BerndB"}));
+
+    // A reference table that was never encrypted converts as it is.
+    const QString staaten = file(dir, "STAATEN", "DBF");
+    createTable(staaten, {{"STAAT", "C", 3}, {"NAME", "C", 20}});
+    {
+        auto plain = openTable(staaten);
+        plain->Append();
+        plain->FieldByName(QStringLiteral("STAAT"))->SetAsString(QStringLiteral("D"));
+        plain->FieldByName(QStringLiteral("NAME"))->SetAsString(QStringLiteral("Deutschland"));
+        plain->Post();
+    }
+    QVERIFY(maintenance.ConvertTable(dir, QStringLiteral("STAATEN")));
+    auto converted = openTable(staaten);
+    QCOMPARE(converted->FieldWidth(QStringLiteral("NAME")), 25);
+    QCOMPARE(converted->FieldByName(QStringLiteral("NAME"))->AsString(), QStringLiteral("Deutschland"));
 }
 
 TESSARON_TEST(TestDatabaseMaintenance)
