@@ -29,6 +29,7 @@ private slots:
     void firstStartCreatesAndIndexesEveryTable();
     void updateConvertsAndTheStartRebuildsTheIndex();
     void windowShowsTheTableAndItsTag();
+    void textsComeFromTheLanguageFile();
 
 private:
     std::unique_ptr<QTemporaryDir> m_root;
@@ -118,6 +119,29 @@ void TestStartupDatabaseChecks::windowShowsTheTableAndItsTag()
     const QString shot = qEnvironmentVariable("TESSARON_SCREENSHOT");
     if (!shot.isEmpty())
         window.grab().save(shot);
+}
+
+void TestStartupDatabaseChecks::textsComeFromTheLanguageFile()
+{
+    QFile file(QStringLiteral(TESSARON_SOURCE_DIR "/lang/QorvaENG.lng"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    tk::Language::current().load(file.readAll());
+    MaintenanceDialogs dialogs;
+    const QString converted = dialogs.text(MaintenanceMessage::ConvertFailed, {"ADRESS", "disk full"});
+    const QString invalid = dialogs.text(MaintenanceMessage::UpdateDateInvalid, {"soon", "UpDate.INI"});
+    const QString activity = MaintenanceDialogs::activityText(MaintenanceActivity::Creating);
+    TfrmZV_Index window;
+    const QString caption = window.windowTitle();
+    const QString action = window.lblAction->text();
+    tk::Language::current().clear();
+
+    QCOMPARE(converted, QStringLiteral("Error converting ADRESS.DBF!\n(disk full)\nThe existing table is left unchanged."));
+    QCOMPARE(invalid, QStringLiteral("The date \"soon\" in UpDate.INI is not valid.\nThe auto-update is skipped."));
+    QCOMPARE(activity, QStringLiteral("Creating the databases:"));
+    QCOMPARE(caption, QStringLiteral("Database reorganisation"));
+    QCOMPARE(action, QStringLiteral("Indexing the databases:"));
+    // Without a language file the German design texts stand in.
+    QCOMPARE(dialogs.text(MaintenanceMessage::AccessFailed, {"PLZ"}), QStringLiteral("Datenbank-Zugriffsfehler bei PLZ !"));
 }
 
 TESSARON_TEST(TestStartupDatabaseChecks)
