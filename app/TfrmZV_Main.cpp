@@ -4,10 +4,12 @@
 #include "app/TfrmZV_Main.h"
 
 #include "app/Language.h"
+#include "app/StartupDatabaseChecks.h"
 #include "app/TAppException.h"
 #include "app/Version.h"
 #include "platform/FormatSettings.h"
 #include "platform/Process.h"
+#include "storage/NoteLookup.h"
 #include "toolkit/ExceptionGuard.h"
 #include "toolkit/Language.h"
 #include "toolkit/MessageBox.h"
@@ -148,6 +150,13 @@ TfrmZV_Main::TfrmZV_Main(const Options &options, QWidget *parent) : QMainWindow(
 
 TfrmZV_Main::~TfrmZV_Main()
 {
+    // The child windows go while this window is still whole: their
+    // destruction updates the menu. Focus and clipboard news stop first.
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(QApplication::clipboard(), nullptr, this, nullptr);
+    const QList<QMdiSubWindow *> children = m_area->subWindowList();
+    for (QMdiSubWindow *child : children)
+        delete child;
     disconnect(m_area, nullptr, this, nullptr);
 }
 
@@ -350,11 +359,12 @@ void TfrmZV_Main::finishCreation(const Options &options)
                                  .arg(QString::fromLatin1(kProgramVersion), programStamp()));
     cfg.NoticeText = LangText(kTextNotice);
 
-    if (options.databaseChecks) {
-        // The auto-update and the checks for missing tables and index files
-        // come with the database maintenance.
-    }
+    installNoteLookup(cfg.ZVData);
     UpdateMenuItems();
+    if (options.databaseChecks) {
+        // The auto-update, then missing tables and missing index files.
+        tk::guarded([this] { RunStartupDatabaseChecks(this); });
+    }
 }
 
 QList<QMdiSubWindow *> TfrmZV_Main::childWindows() const
@@ -561,7 +571,7 @@ void TfrmZV_Main::mnuReIndexClick()
         return;
     if (!closeAllChildren())
         return;
-    showNotice();
+    RunFullReindex(this);
 }
 
 void TfrmZV_Main::Update1Click()

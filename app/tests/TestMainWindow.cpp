@@ -8,7 +8,9 @@
 #include "toolkit/MessageBox.h"
 #include "toolkit/data/DataErrors.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -32,6 +34,13 @@ QWidget *standIn(QWidget *parent, const QString &caption)
     return w;
 }
 
+TfrmZV_Main::Options noChecks()
+{
+    TfrmZV_Main::Options options;
+    options.databaseChecks = false;
+    return options;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -47,6 +56,7 @@ private slots:
     void missingFileManagerIsReported();
     void errorsAreLoggedOneRecordEach();
     void unregisteredModulesShowTheNotice();
+    void creationMakesMissingTablesAndIndexes();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -71,7 +81,7 @@ void TestMainWindow::cleanup()
 
 void TestMainWindow::withoutChildrenWindowItemsAreDisabledAndPrintSaysSo()
 {
-    TfrmZV_Main main;
+    TfrmZV_Main main(noChecks());
     for (QAction *a : {main.WindowTileItem, main.WindowCascadeItem, main.WindowArrangeItem, main.WindowMinimizeItem,
                        main.WindowMaximizeItem, main.Alleschlieen1, main.WindowCloseItem, main.mnuDrucken})
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
@@ -93,7 +103,7 @@ void TestMainWindow::childWindowDisablesItsModule()
     config().ZVCalls = 5;
     TfrmZV_Main::registerModule(Module::Addresses,
                                 [](QWidget *p) { return standIn(p, QStringLiteral("Adressen")); });
-    TfrmZV_Main main;
+    TfrmZV_Main main(noChecks());
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     main.sbtAdress->click();
@@ -139,7 +149,7 @@ void TestMainWindow::startWindowsOpenOnce()
         return standIn(p, QStringLiteral("Bücherei"));
     });
     tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok); // the first-run text
-    TfrmZV_Main main;
+    TfrmZV_Main main(noChecks());
     main.show();
     main.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&main));
@@ -159,7 +169,7 @@ void TestMainWindow::startWindowsOpenOnce()
 
 void TestMainWindow::cannotBecomeSmallerThanTheMinimum()
 {
-    TfrmZV_Main main;
+    TfrmZV_Main main(noChecks());
     main.show();
     main.resize(100, 100);
     QVERIFY(main.width() >= 440);
@@ -170,7 +180,7 @@ void TestMainWindow::cannotBecomeSmallerThanTheMinimum()
 void TestMainWindow::missingFileManagerIsReported()
 {
     config().FileManN = m_dir->filePath(QStringLiteral("no/such/filemanager"));
-    TfrmZV_Main main;
+    TfrmZV_Main main(noChecks());
     tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
     main.sbtFileMgr->click();
     QCOMPARE(tk::MessageBox::lastKind(), tk::MessageBox::Kind::Error);
@@ -180,7 +190,7 @@ void TestMainWindow::missingFileManagerIsReported()
 
 void TestMainWindow::errorsAreLoggedOneRecordEach()
 {
-    TfrmZV_Main main;
+    TfrmZV_Main main(noChecks());
     tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
     tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
     tk::guarded([] { throw std::runtime_error("first failure"); });
@@ -219,11 +229,29 @@ void TestMainWindow::errorsAreLoggedOneRecordEach()
 
 void TestMainWindow::unregisteredModulesShowTheNotice()
 {
-    TfrmZV_Main main;
+    TfrmZV_Main main(noChecks());
     tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
     main.sbtMusik->click();
     QCOMPARE(tk::MessageBox::lastText(), tk::langText(10004));
     QCOMPARE(config().NoticeText, tk::langText(10004));
+}
+
+void TestMainWindow::creationMakesMissingTablesAndIndexes()
+{
+    {
+        TfrmZV_Main main;
+    }
+    const QDir data(config().ZVData);
+    QCOMPARE(data.entryList({QStringLiteral("*.DBF")}, QDir::Files).size(), 16);
+    QCOMPARE(data.entryList({QStringLiteral("*.CDX")}, QDir::Files).size(), 16);
+    // Only the missing index is rebuilt the next time.
+    QVERIFY(QFile::remove(data.filePath(QStringLiteral("VIDEO.CDX"))));
+    const QDateTime before = QFileInfo(data.filePath(QStringLiteral("ADRESS.CDX"))).lastModified();
+    {
+        TfrmZV_Main main;
+    }
+    QVERIFY(QFile::exists(data.filePath(QStringLiteral("VIDEO.CDX"))));
+    QCOMPARE(QFileInfo(data.filePath(QStringLiteral("ADRESS.CDX"))).lastModified(), before);
 }
 
 TESSARON_TEST(TestMainWindow)
