@@ -460,6 +460,7 @@ void TfrmZV_Main::openModule(Module module)
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(moduleButton(module)->icon());
     sub->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    sub->resize(sub->minimumSizeHint());
     sub->move(0, 0);
     cfg.open(module) = true;
     // The flag falls with the window, however it closes.

@@ -1,5 +1,6 @@
 // The main window offscreen: menu state, module windows, commands and the
 // error logger.
+#include "app/CollectionModules.h"
 #include "app/Config.h"
 #include "app/TAppException.h"
 #include "app/TfrmZV_Main.h"
@@ -252,6 +253,22 @@ void TestMainWindow::creationMakesMissingTablesAndIndexes()
     }
     QVERIFY(QFile::exists(data.filePath(QStringLiteral("VIDEO.CDX"))));
     QCOMPARE(QFileInfo(data.filePath(QStringLiteral("ADRESS.CDX"))).lastModified(), before);
+
+    // The real address book opens in the main window.
+    config().ZVCalls = 3;
+    registerCollectionWindows();
+    TfrmZV_Main main(noChecks());
+    main.show();
+    main.resize(900, 520);
+    main.sbtAdress->click();
+    QCOMPARE(main.childWindows().size(), 1);
+    QVERIFY(!main.sbtAdress->isEnabled());
+    const QString shots = qEnvironmentVariable("TESSARON_SCREENSHOTS");
+    if (!shots.isEmpty())
+        main.grab().save(shots + QStringLiteral("/main-window-address-book.png"));
+    main.Alleschlieen1->trigger();
+    QTRY_VERIFY(main.childWindows().isEmpty());
+    QVERIFY(!config().open(Module::Addresses));
 }
 
 TESSARON_TEST(TestMainWindow)
