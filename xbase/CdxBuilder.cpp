@@ -13,60 +13,60 @@ namespace xb {
 
 using namespace cdx;
 
-Status CdxBuilder::validate(const CdxTagSpec &spec)
+Status CdxBuilder::validate(const CdxTagSpec &tagSpec)
 {
-    if (spec.name.empty() || spec.name.size() > std::size_t(kTagNameLength))
-        return Status::badArgument("tag name \"" + spec.name + "\" must have 1 to 10 characters");
-    for (char c : spec.name)
+    if (tagSpec.name.empty() || tagSpec.name.size() > std::size_t(kTagNameLength))
+        return Status::badArgument("tag name \"" + tagSpec.name + "\" must have 1 to 10 characters");
+    for (char c : tagSpec.name)
         if (uint8_t(c) <= 0x20 || c == 0x7F)
-            return Status::badArgument("tag name \"" + spec.name + "\" holds a blank or control character");
-    if (spec.keyLength < 1 || spec.keyLength > kMaxKeyLength)
-        return Status::badArgument("tag " + spec.name + ": key length " + std::to_string(spec.keyLength) +
+            return Status::badArgument("tag name \"" + tagSpec.name + "\" holds a blank or control character");
+    if (tagSpec.keyLength < 1 || tagSpec.keyLength > kMaxKeyLength)
+        return Status::badArgument("tag " + tagSpec.name + ": key length " + std::to_string(tagSpec.keyLength) +
                                    " is outside 1..240");
-    if (spec.keyExpression.empty() || spec.keyExpression.size() + spec.forExpression.size() + 2 > kPageSize)
-        return Status::badArgument("tag " + spec.name + ": key and FOR expressions must fit 510 bytes");
+    if (tagSpec.keyExpression.empty() || tagSpec.keyExpression.size() + tagSpec.forExpression.size() + 2 > kPageSize)
+        return Status::badArgument("tag " + tagSpec.name + ": key and FOR expressions must fit 510 bytes");
     return Status::ok();
 }
 
-uint8_t CdxBuilder::options(const CdxTagSpec &spec)
+uint8_t CdxBuilder::options(const CdxTagSpec &tagSpec)
 {
     uint8_t o = kOptCompact | kOptCompound;
-    if (spec.unique)
+    if (tagSpec.unique)
         o |= kOptUnique;
-    if (spec.nullable)
+    if (tagSpec.nullable)
         o |= kOptNullable;
-    if (!spec.forExpression.empty())
+    if (!tagSpec.forExpression.empty())
         o |= kOptFor;
     return o;
 }
 
-void CdxBuilder::encodeHeader(uint8_t *hdr, uint32_t root, const CdxTagSpec &spec)
+void CdxBuilder::encodeHeader(uint8_t *hdr, uint32_t root, const CdxTagSpec &tagSpec)
 {
     std::memset(hdr, 0, 2 * kPageSize);
     putU32(hdr + kHdrRoot, root);
-    putU16(hdr + kHdrKeyLength, uint16_t(spec.keyLength));
-    hdr[kHdrOptions] = options(spec);
+    putU16(hdr + kHdrKeyLength, uint16_t(tagSpec.keyLength));
+    hdr[kHdrOptions] = options(tagSpec);
     hdr[kHdrSignature] = 1;
-    putU16(hdr + kHdrDescending, spec.descending ? 1 : 0);
-    uint16_t keyLen = uint16_t(spec.keyExpression.size() + 1);
+    putU16(hdr + kHdrDescending, tagSpec.descending ? 1 : 0);
+    uint16_t keyLen = uint16_t(tagSpec.keyExpression.size() + 1);
     putU16(hdr + kHdrKeyStart, 0);
     putU16(hdr + kHdrKeyExprLength, keyLen);
     putU16(hdr + kHdrForStart, keyLen);
-    putU16(hdr + kHdrForLength, uint16_t(spec.forExpression.size() + 1));
-    std::memcpy(hdr + kPageSize, spec.keyExpression.data(), spec.keyExpression.size());
-    std::memcpy(hdr + kPageSize + keyLen, spec.forExpression.data(), spec.forExpression.size());
+    putU16(hdr + kHdrForLength, uint16_t(tagSpec.forExpression.size() + 1));
+    std::memcpy(hdr + kPageSize, tagSpec.keyExpression.data(), tagSpec.keyExpression.size());
+    std::memcpy(hdr + kPageSize + keyLen, tagSpec.forExpression.data(), tagSpec.forExpression.size());
 }
 
-Status CdxBuilder::build(const CdxTagSpec &spec, CdxBuildInput &input, uint32_t base,
+Status CdxBuilder::build(const CdxTagSpec &tagSpec, CdxBuildInput &input, uint32_t base,
                          std::vector<uint8_t> &image, uint32_t &root)
 {
-    Status s = validate(spec);
+    Status s = validate(tagSpec);
     if (!s)
         return s;
-    const int kl = spec.keyLength;
+    const int kl = tagSpec.keyLength;
     if (input.keyLength != kl || input.keys.size() != input.count() * std::size_t(kl))
-        return Status::badArgument("tag " + spec.name + ": build input does not match the key length");
-    const uint8_t pad = CdxKey::padByte(spec.keyType);
+        return Status::badArgument("tag " + tagSpec.name + ": build input does not match the key length");
+    const uint8_t pad = CdxKey::padByte(tagSpec.keyType);
     const std::size_t n = input.count();
 
     // Sort a permutation; ties by record number. Each item carries the
@@ -77,7 +77,7 @@ Status CdxBuilder::build(const CdxTagSpec &spec, CdxBuildInput &input, uint32_t 
         uint32_t index, recno;
     };
     const uint8_t *keys = input.keys.data();
-    const bool desc = spec.descending;
+    const bool desc = tagSpec.descending;
     std::vector<Item> items(n);
     for (std::size_t i = 0; i < n; ++i) {
         uint8_t head[16] = {};
@@ -154,7 +154,7 @@ Status CdxBuilder::build(const CdxTagSpec &spec, CdxBuildInput &input, uint32_t 
     for (std::size_t ls : levelSizes)
         pages += ls;
     if (uint64_t(base) + uint64_t(pages) * kPageSize > 0xFFFFFE00ull)
-        return Status::ioError("tag " + spec.name + ": the index would grow past 4 GB");
+        return Status::ioError("tag " + tagSpec.name + ": the index would grow past 4 GB");
     image.assign(pages * kPageSize, 0);
 
     uint32_t next = base + 2 * kPageSize;
@@ -199,7 +199,7 @@ Status CdxBuilder::build(const CdxTagSpec &spec, CdxBuildInput &input, uint32_t 
         }
         children = std::move(parents);
     }
-    encodeHeader(image.data(), root, spec);
+    encodeHeader(image.data(), root, tagSpec);
     return Status::ok();
 }
 

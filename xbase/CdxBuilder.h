@@ -16,18 +16,18 @@ class CdxBuilder {
 public:
     // Checks a tag's name, key length and expressions. BadArgument naming
     // the fault.
-    static Status validate(const CdxTagSpec &spec);
+    static Status validate(const CdxTagSpec &tagSpec);
 
-    // Lays out `spec` with the entries of `input` (sorted here in key, then
+    // Lays out `tagSpec` with the entries of `input` (sorted here in key, then
     // record-number order) as pages starting at byte `base` of the file:
     // two header pages, the leaves, then each interior level. `image`
     // receives the bytes, `root` the root page's offset.
-    static Status build(const CdxTagSpec &spec, CdxBuildInput &input, uint32_t base,
+    static Status build(const CdxTagSpec &tagSpec, CdxBuildInput &input, uint32_t base,
                         std::vector<uint8_t> &image, uint32_t &root);
 
     // The two header pages of a tag.
-    static void encodeHeader(uint8_t *hdr, uint32_t root, const CdxTagSpec &spec);
-    static uint8_t options(const CdxTagSpec &spec);
+    static void encodeHeader(uint8_t *hdr, uint32_t root, const CdxTagSpec &tagSpec);
+    static uint8_t options(const CdxTagSpec &tagSpec);
 };
 
 } // namespace xb

@@ -511,15 +511,15 @@ Status CdxFile::flush()
 
 // ---- tags -------------------------------------------------------------------
 
-Status CdxFile::addTag(const CdxTagSpec &spec, CdxBuildInput &input, CdxTag **created)
+Status CdxFile::addTag(const CdxTagSpec &tagSpec, CdxBuildInput &input, CdxTag **created)
 {
-    Status s = CdxBuilder::validate(spec);
+    Status s = CdxBuilder::validate(tagSpec);
     if (!s)
         return s;
     WriteScope scope(this);
     if (!scope.status())
         return scope.status();
-    if (findTag(spec.name) && !(s = removeTag(spec.name))) {
+    if (findTag(tagSpec.name) && !(s = removeTag(tagSpec.name))) {
         abandonChanges();
         return s;
     }
@@ -527,7 +527,7 @@ Status CdxFile::addTag(const CdxTagSpec &spec, CdxBuildInput &input, CdxTag **cr
     uint32_t base = uint32_t(m_size);
     std::vector<uint8_t> image;
     uint32_t root = 0;
-    if (!(s = CdxBuilder::build(spec, input, base, image, root))) {
+    if (!(s = CdxBuilder::build(tagSpec, input, base, image, root))) {
         abandonChanges();
         return s;
     }
@@ -540,7 +540,7 @@ Status CdxFile::addTag(const CdxTagSpec &spec, CdxBuildInput &input, CdxTag **cr
         }
     }
     m_size += image.size();
-    std::string name = nameKey(spec.name);
+    std::string name = nameKey(tagSpec.name);
     if (!(s = m_directory->insert(reinterpret_cast<const uint8_t *>(name.data()), base))) {
         abandonChanges();
         return s;
@@ -548,12 +548,12 @@ Status CdxFile::addTag(const CdxTagSpec &spec, CdxBuildInput &input, CdxTag **cr
     m_owned.push_back(std::make_unique<CdxTag>(this, name.substr(0, name.find_last_not_of(' ') + 1), base));
     CdxTag *tag = m_owned.back().get();
     tag->m_root = root;
-    tag->m_keyLength = spec.keyLength;
-    tag->m_options = CdxBuilder::options(spec);
-    tag->m_descending = spec.descending;
-    tag->m_keyExpr = spec.keyExpression;
-    tag->m_forExpr = spec.forExpression;
-    tag->m_keyType = spec.keyType;
+    tag->m_keyLength = tagSpec.keyLength;
+    tag->m_options = CdxBuilder::options(tagSpec);
+    tag->m_descending = tagSpec.descending;
+    tag->m_keyExpr = tagSpec.keyExpression;
+    tag->m_forExpr = tagSpec.forExpression;
+    tag->m_keyType = tagSpec.keyType;
     auto at = std::find_if(m_tags.begin(), m_tags.end(), [&](CdxTag *t) { return nameKey(t->name()) > name; });
     m_tags.insert(at, tag);
     m_forceCounter = true;

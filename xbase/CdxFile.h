@@ -105,7 +105,7 @@ public:
     // same name. The pages are written bottom-up at the end of the file (or
     // into free pages of a replaced tag), then the tag joins the directory.
     // BadArgument for a bad name or key length; IoError from the disk.
-    Status addTag(const CdxTagSpec &spec, CdxBuildInput &input, CdxTag **created = nullptr);
+    Status addTag(const CdxTagSpec &tagSpec, CdxBuildInput &input, CdxTag **created = nullptr);
     // Removes a tag from the directory and frees its pages. NotFound.
     Status removeTag(const std::string &name);
 

@@ -418,40 +418,40 @@ Status CdxIndex::buildTag(const std::string &name, const std::string &keyExpress
         return s;
     if (b.forCondition && b.forCondition->type() != ValueType::Logical)
         return Status::syntax(forExpression + ": a FOR condition must be logical");
-    CdxTagSpec spec;
-    spec.name = name;
-    spec.keyExpression = keyExpression;
-    spec.forExpression = forExpression;
+    CdxTagSpec tagSpec;
+    tagSpec.name = name;
+    tagSpec.keyExpression = keyExpression;
+    tagSpec.forExpression = forExpression;
     b.type = b.key->type();
     switch (b.type) {
     case ValueType::Character:
-        spec.keyLength = b.key->width();
-        spec.keyType = CdxKeyType::Character;
+        tagSpec.keyLength = b.key->width();
+        tagSpec.keyType = CdxKeyType::Character;
         break;
     case ValueType::Logical:
-        spec.keyLength = 1;
-        spec.keyType = CdxKeyType::Character;
+        tagSpec.keyLength = 1;
+        tagSpec.keyType = CdxKeyType::Character;
         break;
     case ValueType::Numeric:
-        spec.keyLength = 8;
-        spec.keyType = CdxKeyType::Numeric;
+        tagSpec.keyLength = 8;
+        tagSpec.keyType = CdxKeyType::Numeric;
         break;
     case ValueType::Date:
-        spec.keyLength = 8;
-        spec.keyType = CdxKeyType::Date;
+        tagSpec.keyLength = 8;
+        tagSpec.keyType = CdxKeyType::Date;
         break;
     }
-    if (!(s = CdxBuilder::validate(spec)))
+    if (!(s = CdxBuilder::validate(tagSpec)))
         return s;
     CdxTag stand(m_file.get(), name, 0);
-    stand.m_keyLength = spec.keyLength;
-    stand.m_options = CdxBuilder::options(spec);
-    stand.setKeyType(spec.keyType);
+    stand.m_keyLength = tagSpec.keyLength;
+    stand.m_options = CdxBuilder::options(tagSpec);
+    stand.setKeyType(tagSpec.keyType);
     b.tag = &stand;
     CdxBuildInput input;
-    if (!(s = readKeys(b, spec.keyLength, input, progress, 0, 95)))
+    if (!(s = readKeys(b, tagSpec.keyLength, input, progress, 0, 95)))
         return s;
-    if (!(s = m_file->addTag(spec, input)))
+    if (!(s = m_file->addTag(tagSpec, input)))
         return s;
     if (progress)
         progress(100);

@@ -590,15 +590,15 @@ ExprParser::NodePtr ExprParser::makeField(const Token &name, int index)
 
 ExprParser::NodePtr ExprParser::parseCall(const Token &name)
 {
-    const FuncSpec *spec = findFunction(name.text);
-    if (!spec)
+    const FuncSpec *function = findFunction(name.text);
+    if (!function)
         return fail(name.position, "unknown function " + upperAscii(name.text));
     auto node = std::make_unique<Node>();
     node->kind = NodeKind::Call;
-    node->func = spec->func;
-    node->name = spec->name;
+    node->func = function->func;
+    node->name = function->name;
     node->position = name.position;
-    node->constant = spec->func != Func::Recno && spec->func != Func::Deleted;
+    node->constant = function->func != Func::Recno && function->func != Func::Deleted;
     advance(); // (
     if (m_token.kind != TokenKind::RParen) {
         for (;;) {
@@ -620,8 +620,8 @@ ExprParser::NodePtr ExprParser::parseCall(const Token &name)
     if (node->depth > kMaxDepth)
         return fail(name.position, "expression nested too deeply");
     const int count = static_cast<int>(node->args.size());
-    if (count < spec->minArgs || count > spec->maxArgs)
-        return fail(name.position, std::string("wrong number of arguments for ") + spec->name);
+    if (count < function->minArgs || count > function->maxArgs)
+        return fail(name.position, std::string("wrong number of arguments for ") + function->name);
     return checkCall(std::move(node));
 }
 

@@ -264,17 +264,17 @@ Status Table::create(Env *env, const std::string &path, const std::vector<FieldS
     std::set<std::string> names;
     int offset = 1;
     bool anyMemo = false;
-    for (const FieldSpec &spec : specs) {
-        const std::string name = upper(spec.name);
+    for (const FieldSpec &fieldSpec : specs) {
+        const std::string name = upper(fieldSpec.name);
         bool nameOk = !name.empty() && name.size() <= 10 && name[0] >= 'A' && name[0] <= 'Z';
         for (char c : name)
             nameOk = nameOk && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
         if (!nameOk)
-            return Status::badArgument(path + ": invalid field name \"" + spec.name + "\"");
+            return Status::badArgument(path + ": invalid field name \"" + fieldSpec.name + "\"");
         if (!names.insert(name).second)
             return Status::badArgument(path + ": field " + name + " given twice");
-        char type = spec.type >= 'a' && spec.type <= 'z' ? static_cast<char>(spec.type - 32) : spec.type;
-        int width = spec.width, decimals = spec.decimals;
+        char type = fieldSpec.type >= 'a' && fieldSpec.type <= 'z' ? static_cast<char>(fieldSpec.type - 32) : fieldSpec.type;
+        int width = fieldSpec.width, decimals = fieldSpec.decimals;
         switch (type) {
         case 'C':
             decimals = 0;

@@ -168,7 +168,7 @@ struct NameIndex {
     {
         std::mt19937 rng(seed);
         EXPECT_TRUE(CdxFile::create(Env::posix(), dir.file("T.CDX"), false, file));
-        CdxTagSpec spec{"NAMES", "UPPER(FAMNAME+VORNAME)", "", 74, CdxKeyType::Character};
+        CdxTagSpec tagSpec{"NAMES", "UPPER(FAMNAME+VORNAME)", "", 74, CdxKeyType::Character};
         CdxBuildInput input;
         input.keyLength = 74;
         for (int i = 1; i <= count; ++i) {
@@ -176,7 +176,7 @@ struct NameIndex {
             input.add(u8(k), uint32_t(i));
             model.emplace(k, uint32_t(i));
         }
-        EXPECT_TRUE(file->addTag(spec, input, &tag));
+        EXPECT_TRUE(file->addTag(tagSpec, input, &tag));
     }
 };
 
@@ -326,12 +326,12 @@ TEST(CdxTag, TagsAreAddedReplacedAndRemoved)
     std::unique_ptr<CdxFile> f;
     ASSERT_TRUE(CdxFile::create(Env::posix(), dir.file("X.CDX"), true, f));
     for (int t = 0; t < 12; ++t) { // enough names to split the directory leaf
-        CdxTagSpec spec{"TAG" + std::to_string(t), "STR(N)", t % 2 ? "N>0" : "", 8, CdxKeyType::Numeric};
+        CdxTagSpec tagSpec{"TAG" + std::to_string(t), "STR(N)", t % 2 ? "N>0" : "", 8, CdxKeyType::Numeric};
         CdxBuildInput in;
         in.keyLength = 8;
         for (int r = 1; r <= 50 * t; ++r)
             in.add(u8(CdxKey::fromDouble(r % 7 - 3)), uint32_t(r));
-        ASSERT_TRUE(f->addTag(spec, in));
+        ASSERT_TRUE(f->addTag(tagSpec, in));
     }
     ASSERT_EQ(f->tagCount(), 12);
     EXPECT_EQ(f->findTag("TAG3")->forExpression(), "N>0");
