@@ -47,9 +47,25 @@ CollectionWindow::CollectionWindow(QWidget *parent, Design design) : QWidget(par
 CollectionWindow::~CollectionWindow()
 {
     config().open(m_design.module) = false;
-    // The notes follow the main table; unlink before either goes.
-    if (tblNotizen)
+    // The tables close while this window is still whole: no handler of the
+    // window may run once its parts are being taken down.
+    if (dsMain) {
+        dsMain->OnDataChange = nullptr;
+        dsMain->OnStateChange = nullptr;
+    }
+    if (dbn)
+        dbn->OnClick = nullptr;
+    if (tblMain) {
+        tblMain->OnNewRecord = nullptr;
+        tblMain->BeforePost = nullptr;
+        tblMain->BeforeScroll = nullptr;
+    }
+    if (tblNotizen) {
         tblNotizen->SetMasterSource(nullptr);
+        tblNotizen->Close();
+    }
+    if (tblMain)
+        tblMain->Close();
 }
 
 void CollectionWindow::build()

@@ -103,7 +103,14 @@ TfrmAdress::TfrmAdress(QWidget *parent) : CollectionWindow(parent, addressDesign
     build();
 }
 
-TfrmAdress::~TfrmAdress() = default;
+TfrmAdress::~TfrmAdress()
+{
+    if (tblMain && tblMain->Active())
+        tblMain->FieldByName(QStringLiteral("TITEL"))->OnChange = nullptr;
+    tblMain->BeforeScroll = nullptr;
+    if (tblTitel)
+        tblTitel->Close();
+}
 
 void TfrmAdress::createDetailPages(QTabWidget *pages)
 {
