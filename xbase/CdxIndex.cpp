@@ -465,14 +465,14 @@ Status CdxIndex::reindex(const Progress &progress)
     Status s = refresh();
     if (!s)
         return s;
-    struct Spec {
+    struct TagDefinition {
         std::string name, key, cond;
     };
-    std::vector<Spec> specs;
+    std::vector<TagDefinition> definitions;
     std::string dropped;
     for (const Bound &b : m_bound) {
         if (b.key && b.problem.empty())
-            specs.push_back({b.tag->name(), b.tag->keyExpression(), b.tag->forExpression()});
+            definitions.push_back({b.tag->name(), b.tag->keyExpression(), b.tag->forExpression()});
         else
             dropped += (dropped.empty() ? "" : ", ") + b.tag->name() + " (" + b.problem + ")";
     }
@@ -487,9 +487,9 @@ Status CdxIndex::reindex(const Progress &progress)
         m_file = std::move(fresh);
         m_bound.clear();
         m_boundTags.clear();
-        for (std::size_t i = 0; i < specs.size() && s; ++i) {
-            int from = int(100 * i / specs.size()), to = int(100 * (i + 1) / specs.size());
-            s = buildTag(specs[i].name, specs[i].key, specs[i].cond, [&](int pct) {
+        for (std::size_t i = 0; i < definitions.size() && s; ++i) {
+            int from = int(100 * i / definitions.size()), to = int(100 * (i + 1) / definitions.size());
+            s = buildTag(definitions[i].name, definitions[i].key, definitions[i].cond, [&](int pct) {
                 if (progress)
                     progress(from + (to - from) * pct / 100);
             });
@@ -509,9 +509,9 @@ Status CdxIndex::reindex(const Progress &progress)
         if (s)
             s = refresh();
     } else {
-        for (std::size_t i = 0; i < specs.size() && s; ++i) {
-            int from = int(100 * i / specs.size()), to = int(100 * (i + 1) / specs.size());
-            s = buildTag(specs[i].name, specs[i].key, specs[i].cond, [&](int pct) {
+        for (std::size_t i = 0; i < definitions.size() && s; ++i) {
+            int from = int(100 * i / definitions.size()), to = int(100 * (i + 1) / definitions.size());
+            s = buildTag(definitions[i].name, definitions[i].key, definitions[i].cond, [&](int pct) {
                 if (progress)
                     progress(from + (to - from) * pct / 100);
             });
