@@ -224,11 +224,11 @@ void TfrmAdress::createDetailPages(QTabWidget *pages)
     dbeCis = edit(more, "dbeCis", "CIS", 64);
     sbtEmail = new QToolButton(more);
     sbtEmail->setObjectName(QStringLiteral("sbtEmail"));
-    sbtEmail->setText(QStringLiteral("✉"));
+    sbtEmail->setText(QStringLiteral("@"));
     tk::setTag(sbtEmail, 60);
     sbtWebLaunch = new QToolButton(more);
     sbtWebLaunch->setObjectName(QStringLiteral("sbtWebLaunch"));
-    sbtWebLaunch->setText(QStringLiteral("🌐"));
+    sbtWebLaunch->setText(QStringLiteral("www"));
     tk::setTag(sbtWebLaunch, 67);
     dbtL_Update = new tk::DBText(more);
     dbtL_Update->setObjectName(QStringLiteral("dbtL_Update"));
