@@ -38,6 +38,7 @@ constexpr int kTextFilterCount = 10001;
 constexpr int kTextCloseQuestion = 10002;
 constexpr int kTextNoRecordsMatch = 10034;
 constexpr int kTextDeleteQuestion = 10040;
+constexpr int kTextNavigatorHints = 10041;
 constexpr QSize kClientSize(624, 360);
 
 } // namespace
@@ -224,6 +225,9 @@ void CollectionWindow::FormCreate()
         dbn->ConfirmDeleteText = deleteQuestion;
         dbgTabelle->ConfirmDeleteText = deleteQuestion;
     }
+    const QString hints = LangText(kTextNavigatorHints);
+    if (!hints.isEmpty())
+        dbn->SetHints(hints.split(QLatin1Char('\n')));
     pc->setCurrentIndex(0);
 
     dbn->OnClick = [this](tk::DBNavigator::Button button) { tk::guarded([&] { navigatorClicked(button); }); };
