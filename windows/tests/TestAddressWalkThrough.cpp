@@ -15,6 +15,7 @@
 #include "xbase/XbApi.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,6 +62,9 @@ private slots:
 void TestAddressWalkThrough::walkThrough()
 {
     QTemporaryDir dir;
+    // The filter's log lines go to the working directory.
+    const QString oldCurrent = QDir::currentPath();
+    QDir::setCurrent(dir.path());
     LoadConfiguration(config(), dir.path());
     Config &cfg = config();
     cfg.NoticeText = QStringLiteral("notice");
@@ -174,6 +178,7 @@ void TestAddressWalkThrough::walkThrough()
         QFile::copy(pdf, shots + QStringLiteral("/walk-telefon.pdf"));
 
     w.reset();
+    QDir::setCurrent(oldCurrent);
     qunsetenv("TESSARON_COM2");
     cfg.XELLog = false;
     ::close(hold);
