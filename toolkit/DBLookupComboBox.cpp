@@ -33,7 +33,7 @@ private:
 };
 
 DBLookupComboBox::DBLookupComboBox(QWidget *parent)
-    : QComboBox(parent), m_link(this), m_listLink(std::make_unique<ListLink>(this))
+    : DBListComboBox(parent), m_listLink(std::make_unique<ListLink>(this))
 {
     setEditable(false);
     m_link.OnDataChange = [this] { showField(); };
@@ -154,44 +154,6 @@ void DBLookupComboBox::chosen(int index)
         runGuarded([&] { list->Locate(m_keyField, {itemData(index)}); });
         m_locating = false;
     }
-}
-
-void DBLookupComboBox::showPopup()
-{
-    ensureList();
-    if (!m_link.edit())
-        return;
-    QComboBox::showPopup();
-}
-
-void DBLookupComboBox::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        m_link.reset();
-        event->accept();
-        return;
-    }
-    if (changesSelection(event) && !m_link.edit()) {
-        event->accept();
-        return;
-    }
-    QComboBox::keyPressEvent(event);
-}
-
-void DBLookupComboBox::wheelEvent(QWheelEvent *event)
-{
-    if (!m_link.edit()) {
-        event->ignore();
-        return;
-    }
-    QComboBox::wheelEvent(event);
-}
-
-void DBLookupComboBox::focusOutEvent(QFocusEvent *event)
-{
-    QComboBox::focusOutEvent(event);
-    if (leavesControl(event->reason()))
-        emit exited();
 }
 
 } // namespace tk

@@ -9,30 +9,19 @@
 // record (Locate), so a window can read the record's other fields.
 #pragma once
 
-#include "toolkit/FieldDataLink.h"
-
-#include <QComboBox>
+#include "toolkit/DBListComboBox.h"
 #include <QHash>
 
 #include <memory>
 
 namespace tk {
 
-class DBLookupComboBox : public QComboBox {
+class DBLookupComboBox : public DBListComboBox {
     Q_OBJECT
 
 public:
     explicit DBLookupComboBox(QWidget *parent = nullptr);
     ~DBLookupComboBox() override;
-
-    tk::DataSource *dataSource() const { return m_link.dataSource(); }
-    void SetDataSource(tk::DataSource *source) { m_link.SetDataSource(source); }
-    QString DataField() const { return m_link.FieldName(); }
-    void SetDataField(const QString &name) { m_link.SetFieldName(name); }
-    tk::Field *field() const { return m_link.field(); }
-
-    bool ReadOnly() const { return m_link.ReadOnly; }
-    void SetReadOnly(bool on) { m_link.ReadOnly = on; }
 
     // The list: a data source on the reference dataset (it must outlive
     // this control or be detached first), its key and shown fields.
@@ -49,17 +38,8 @@ public:
     // The key of the selected item (invalid when none is selected).
     QVariant selectedKey() const;
 
-    void showPopup() override;
-
-signals:
-    // The user left the control for another one of the window, after its
-    // text went to the field (not when the field refused it).
-    void exited();
-
 protected:
-    void focusOutEvent(QFocusEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
+    void prepareList() override { ensureList(); }
 
 private:
     class ListLink;
@@ -69,7 +49,6 @@ private:
     void listChanged();
     void chosen(int index);
 
-    FieldDataLink m_link;
     std::unique_ptr<ListLink> m_listLink;
     QString m_keyField;
     QString m_listField;

@@ -6,7 +6,7 @@
 
 namespace tk {
 
-TDBValueComboBox::TDBValueComboBox(QWidget *parent) : QComboBox(parent), m_link(this)
+TDBValueComboBox::TDBValueComboBox(QWidget *parent) : DBListComboBox(parent)
 {
     setEditable(false);
     m_link.OnDataChange = [this] { showField(); };
@@ -77,43 +77,6 @@ void TDBValueComboBox::chosen(int)
     m_link.modified();
     if (!runGuarded([this] { m_link.updateRecord(); }))
         m_link.reset();
-}
-
-void TDBValueComboBox::showPopup()
-{
-    if (!m_link.edit())
-        return;
-    QComboBox::showPopup();
-}
-
-void TDBValueComboBox::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        m_link.reset();
-        event->accept();
-        return;
-    }
-    if (changesSelection(event) && !m_link.edit()) {
-        event->accept();
-        return;
-    }
-    QComboBox::keyPressEvent(event);
-}
-
-void TDBValueComboBox::wheelEvent(QWheelEvent *event)
-{
-    if (!m_link.edit()) {
-        event->ignore();
-        return;
-    }
-    QComboBox::wheelEvent(event);
-}
-
-void TDBValueComboBox::focusOutEvent(QFocusEvent *event)
-{
-    QComboBox::focusOutEvent(event);
-    if (leavesControl(event->reason()))
-        emit exited();
 }
 
 } // namespace tk

@@ -9,27 +9,16 @@
 // keys and the wheel change nothing while the field cannot be modified.
 #pragma once
 
-#include "toolkit/FieldDataLink.h"
-
-#include <QComboBox>
+#include "toolkit/DBListComboBox.h"
 #include <QStringList>
 
 namespace tk {
 
-class TDBValueComboBox : public QComboBox {
+class TDBValueComboBox : public DBListComboBox {
     Q_OBJECT
 
 public:
     explicit TDBValueComboBox(QWidget *parent = nullptr);
-
-    tk::DataSource *dataSource() const { return m_link.dataSource(); }
-    void SetDataSource(tk::DataSource *source) { m_link.SetDataSource(source); }
-    QString DataField() const { return m_link.FieldName(); }
-    void SetDataField(const QString &name) { m_link.SetFieldName(name); }
-    tk::Field *field() const { return m_link.field(); }
-
-    bool ReadOnly() const { return m_link.ReadOnly; }
-    void SetReadOnly(bool on) { m_link.ReadOnly = on; }
 
     // The shown items (the combo box's own items) and the stored values.
     QStringList Items() const;
@@ -43,23 +32,10 @@ public:
     // without touching the field.
     void selectValue(const QString &value);
 
-    void showPopup() override;
-
-signals:
-    // The user left the control for another one of the window, after its
-    // text went to the field (not when the field refused it).
-    void exited();
-
-protected:
-    void focusOutEvent(QFocusEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
-
 private:
     void showField();
     void chosen(int index);
 
-    FieldDataLink m_link;
     QStringList m_values;
 };
 
