@@ -9,6 +9,7 @@
 #include "xbase/Env.h"
 #include "xbase/FieldCodec.h"
 #include "xbase/Table.h"
+#include "xbase/fuzz/MemoryFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,66 +23,21 @@ namespace {
 // Files in memory; locks always succeed (one process).
 class MemoryEnv : public Env {
 public:
+    static constexpr uint64_t kCeiling = 64u << 20;
     std::map<std::string, std::shared_ptr<std::string>> files;
-
-    class MemoryFile : public File {
-    public:
-        MemoryFile(std::string path, std::shared_ptr<std::string> data) : m_path(std::move(path)), m_data(std::move(data)) {}
-        Status read(uint64_t offset, void *buf, std::size_t n, std::size_t *got) override
-        {
-            *got = 0;
-            if (offset < m_data->size()) {
-                *got = std::min<uint64_t>(n, m_data->size() - offset);
-                std::memcpy(buf, m_data->data() + offset, *got);
-            }
-            return Status::ok();
-        }
-        Status write(uint64_t offset, const void *buf, std::size_t n) override
-        {
-            if (offset + n > (64u << 20))
-                return Status::ioError(m_path + ": file too large");
-            if (m_data->size() < offset + n)
-                m_data->resize(offset + n, '\0');
-            std::memcpy(m_data->data() + offset, buf, n);
-            return Status::ok();
-        }
-        Status size(uint64_t *out) override
-        {
-            *out = m_data->size();
-            return Status::ok();
-        }
-        Status truncate(uint64_t size) override
-        {
-            m_data->resize(std::min<uint64_t>(size, 64u << 20));
-            return Status::ok();
-        }
-        Status sync() override { return Status::ok(); }
-        Status tryLock(uint64_t, uint64_t, LockKind) override { return Status::ok(); }
-        Status unlock(uint64_t, uint64_t) override { return Status::ok(); }
-        Status testLock(uint64_t, uint64_t, LockKind, bool *other) override
-        {
-            *other = false;
-            return Status::ok();
-        }
-        const std::string &path() const override { return m_path; }
-
-    private:
-        std::string m_path;
-        std::shared_ptr<std::string> m_data;
-    };
 
     Status openFile(const std::string &path, bool, std::unique_ptr<File> &out) override
     {
         auto it = files.find(path);
         if (it == files.end())
             return Status::notFound(path);
-        out = std::make_unique<MemoryFile>(path, it->second);
+        out = std::make_unique<fuzz::MemoryFile>(path, it->second, kCeiling);
         return Status::ok();
     }
     Status createFile(const std::string &path, bool, std::unique_ptr<File> &out) override
     {
         files[path] = std::make_shared<std::string>();
-        out = std::make_unique<MemoryFile>(path, files[path]);
+        out = std::make_unique<fuzz::MemoryFile>(path, files[path], kCeiling);
         return Status::ok();
     }
     bool fileExists(const std::string &path) override { return files.count(path) > 0; }
