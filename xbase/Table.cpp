@@ -208,6 +208,13 @@ Status Table::Impl::parse(uint64_t fileSize)
                                + std::to_string(offset));
     const uint64_t need = headerLength + uint64_t(count) * recordLength;
     if (need > fileSize) {
+        // The size was taken before the count was read: another program's
+        // append (record first, then count) may have finished in between.
+        uint64_t now = 0;
+        if (file->size(&now) && now > fileSize)
+            fileSize = now;
+    }
+    if (need > fileSize) {
         const uint64_t whole = fileSize > headerLength ? (fileSize - headerLength) / recordLength : 0;
         return Status::corrupt(path + ": record count " + std::to_string(count) + " beyond the file size (holds "
                                + std::to_string(whole) + " whole records)");
