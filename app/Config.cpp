@@ -6,7 +6,7 @@
 #include "platform/SystemInfo.h"
 #include "util/Ansi.h"
 #include "util/TextUtil.h"
-#include "xbase/Dates.h"
+#include "xbase/text/Dates.h"
 
 #include <QDateTime>
 #include <QDir>

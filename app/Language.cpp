@@ -4,8 +4,8 @@
 #include "app/Version.h"
 #include "platform/Profile.h"
 #include "platform/SystemInfo.h"
-#include "toolkit/Language.h"
-#include "toolkit/MessageBox.h"
+#include "toolkit/text/Language.h"
+#include "toolkit/text/MessageBox.h"
 #include "util/Ansi.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "app/MaintenanceDialogs.h"
 
 #include "app/Language.h"
-#include "toolkit/Language.h"
-#include "toolkit/MessageBox.h"
+#include "toolkit/text/Language.h"
+#include "toolkit/text/MessageBox.h"
 
 #include <QCursor>
 #include <QGuiApplication>

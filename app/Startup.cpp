@@ -11,8 +11,8 @@
 #include "app/TfrmZV_Main.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemInfo.h"
-#include "toolkit/ExceptionGuard.h"
-#include "toolkit/MessageBox.h"
+#include "toolkit/text/ExceptionGuard.h"
+#include "toolkit/text/MessageBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 
 #include "app/Config.h"
 #include "platform/FormatSettings.h"
-#include "toolkit/ExceptionGuard.h"
-#include "toolkit/MessageBox.h"
+#include "toolkit/text/ExceptionGuard.h"
+#include "toolkit/text/MessageBox.h"
 #include "util/Ansi.h"
-#include "xbase/Dates.h"
+#include "xbase/text/Dates.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "app/TPwDlg.h"
 
-#include "toolkit/Tag.h"
-#include "toolkit/Translator.h"
+#include "toolkit/text/Tag.h"
+#include "toolkit/text/Translator.h"
 
 #include <QGridLayout>
 #include <QLabel>

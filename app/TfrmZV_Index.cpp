@@ -2,8 +2,8 @@
 
 #include "app/MaintenanceDialogs.h"
 #include "storage/DatabaseMaintenance.h"
-#include "toolkit/Tag.h"
-#include "toolkit/Translator.h"
+#include "toolkit/text/Tag.h"
+#include "toolkit/text/Translator.h"
 
 #include <QCoreApplication>
 #include <QDir>

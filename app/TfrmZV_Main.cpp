@@ -10,13 +10,13 @@
 #include "platform/FormatSettings.h"
 #include "platform/Process.h"
 #include "storage/NoteLookup.h"
-#include "toolkit/ExceptionGuard.h"
-#include "toolkit/Language.h"
-#include "toolkit/MessageBox.h"
-#include "toolkit/Tag.h"
-#include "toolkit/Translator.h"
+#include "toolkit/text/ExceptionGuard.h"
+#include "toolkit/text/Language.h"
+#include "toolkit/text/MessageBox.h"
+#include "toolkit/text/Tag.h"
+#include "toolkit/text/Translator.h"
 #include "tools/DeskTools.h"
-#include "xbase/Dates.h"
+#include "xbase/text/Dates.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -3,7 +3,7 @@
 #include "media/TTelefon.h"
 
 #include "platform/SerialPort.h"
-#include "toolkit/MessageBox.h"
+#include "toolkit/text/MessageBox.h"
 #include "util/Ansi.h"
 
 #include <QWidget>

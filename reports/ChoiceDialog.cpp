@@ -3,8 +3,8 @@
 #include "reports/ChoiceDialog.h"
 
 #include "app/Config.h"
-#include "toolkit/Tag.h"
-#include "toolkit/Translator.h"
+#include "toolkit/text/Tag.h"
+#include "toolkit/text/Translator.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

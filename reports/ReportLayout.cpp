@@ -5,13 +5,13 @@
 #include "app/Version.h"
 #include "platform/FormatSettings.h"
 #include "storage/TXbaseDataSet.h"
-#include "toolkit/DataSetReportSource.h"
-#include "toolkit/MessageBox.h"
-#include "toolkit/Report.h"
-#include "toolkit/ReportBand.h"
-#include "toolkit/ReportElement.h"
-#include "toolkit/Tag.h"
-#include "toolkit/Translator.h"
+#include "toolkit/report/DataSetReportSource.h"
+#include "toolkit/text/MessageBox.h"
+#include "toolkit/report/Report.h"
+#include "toolkit/report/ReportBand.h"
+#include "toolkit/report/ReportElement.h"
+#include "toolkit/text/Tag.h"
+#include "toolkit/text/Translator.h"
 
 namespace {
 

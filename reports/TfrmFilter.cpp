@@ -7,12 +7,12 @@
 #include "app/Language.h"
 #include "platform/FormatSettings.h"
 #include "reports/FilterBuilder.h"
-#include "toolkit/ExceptionGuard.h"
-#include "toolkit/MessageBox.h"
-#include "toolkit/Tag.h"
-#include "toolkit/Translator.h"
+#include "toolkit/text/ExceptionGuard.h"
+#include "toolkit/text/MessageBox.h"
+#include "toolkit/text/Tag.h"
+#include "toolkit/text/Translator.h"
 #include "toolkit/data/DataErrors.h"
-#include "xbase/Dates.h"
+#include "xbase/text/Dates.h"
 
 #include <QComboBox>
 #include <QDate>

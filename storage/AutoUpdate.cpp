@@ -8,7 +8,7 @@
 #include "util/Ansi.h"
 #include "util/FileUtil.h"
 #include "util/TextUtil.h"
-#include "xbase/Dates.h"
+#include "xbase/text/Dates.h"
 
 #include <QCoreApplication>
 #include <QDir>

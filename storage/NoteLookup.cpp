@@ -3,8 +3,8 @@
 #include "storage/RecordKey.h"
 #include "storage/TXbaseDataSet.h"
 #include "util/Ansi.h"
-#include "xbase/Expression.h"
-#include "xbase/XbApi.h"
+#include "xbase/expr/Expression.h"
+#include "xbase/api/XbApi.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 
 #include "platform/FormatSettings.h"
 #include "util/Ansi.h"
-#include "xbase/XbApi.h"
+#include "xbase/api/XbApi.h"
 
 #include <QDir>
 #include <QFileInfo>

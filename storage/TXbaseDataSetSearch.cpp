@@ -4,7 +4,7 @@
 
 #include "storage/XbaseQuote.h"
 #include "util/Ansi.h"
-#include "xbase/XbApi.h"
+#include "xbase/api/XbApi.h"
 
 #include <QStringList>
 

@@ -3,8 +3,8 @@
 #include "tools/TfrmCalendar.h"
 
 #include "tools/DeskTools.h"
-#include "toolkit/Tag.h"
-#include "toolkit/Translator.h"
+#include "toolkit/text/Tag.h"
+#include "toolkit/text/Translator.h"
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "util/Ansi.h"
 
-#include "xbase/Codepage.h"
+#include "xbase/text/Codepage.h"
 
 #include <QList>
 

@@ -12,12 +12,12 @@
 #include "storage/RecordKey.h"
 #include "storage/TXbaseDataSet.h"
 #include "storage/XbaseQuote.h"
-#include "toolkit/DBMemo.h"
-#include "toolkit/ExceptionGuard.h"
-#include "toolkit/Language.h"
-#include "toolkit/MessageBox.h"
-#include "toolkit/Tag.h"
-#include "toolkit/Translator.h"
+#include "toolkit/controls/DBMemo.h"
+#include "toolkit/text/ExceptionGuard.h"
+#include "toolkit/text/Language.h"
+#include "toolkit/text/MessageBox.h"
+#include "toolkit/text/Tag.h"
+#include "toolkit/text/Translator.h"
 #include "toolkit/data/DataSource.h"
 
 #include <QApplication>

@@ -9,8 +9,8 @@
 #pragma once
 
 #include "app/Config.h"
-#include "toolkit/DBGrid.h"
-#include "toolkit/DBNavigator.h"
+#include "toolkit/controls/DBGrid.h"
+#include "toolkit/controls/DBNavigator.h"
 
 #include <QWidget>
 

@@ -5,8 +5,8 @@
 #include "app/SplashWindow.h"
 #include "app/TPwDlg.h"
 #include "platform/Profile.h"
-#include "toolkit/Language.h"
-#include "toolkit/MessageBox.h"
+#include "toolkit/text/Language.h"
+#include "toolkit/text/MessageBox.h"
 #include "util/TextUtil.h"
 
 #include <QDate>

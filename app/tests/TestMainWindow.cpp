@@ -4,9 +4,9 @@
 #include "app/Config.h"
 #include "app/TAppException.h"
 #include "app/TfrmZV_Main.h"
-#include "toolkit/ExceptionGuard.h"
-#include "toolkit/Language.h"
-#include "toolkit/MessageBox.h"
+#include "toolkit/text/ExceptionGuard.h"
+#include "toolkit/text/Language.h"
+#include "toolkit/text/MessageBox.h"
 #include "toolkit/data/DataErrors.h"
 
 #include <QDir>

@@ -7,8 +7,8 @@
 #include "platform/Profile.h"
 #include "storage/DatabaseSchema.h"
 #include "storage/TXbaseDataSet.h"
-#include "toolkit/Language.h"
-#include "toolkit/MessageBox.h"
+#include "toolkit/text/Language.h"
+#include "toolkit/text/MessageBox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "media/TableCddbStore.h"
 #include "storage/DatabaseSchema.h"
 #include "storage/TXbaseDataSet.h"
-#include "xbase/XbApi.h"
+#include "xbase/api/XbApi.h"
 
 #include <QTemporaryDir>
 #include <QTest>

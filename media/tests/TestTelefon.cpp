@@ -5,7 +5,7 @@
 #include "media/PhoneDialler.h"
 #include "media/TTelefon.h"
 #include "platform/SerialPort.h"
-#include "toolkit/MessageBox.h"
+#include "toolkit/text/MessageBox.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,8 +3,8 @@
 #include "reports/ReportLayout.h"
 #include "storage/DatabaseSchema.h"
 #include "storage/TXbaseDataSet.h"
-#include "toolkit/Report.h"
-#include "xbase/XbApi.h"
+#include "toolkit/report/Report.h"
+#include "xbase/api/XbApi.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

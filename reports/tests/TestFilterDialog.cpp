@@ -5,9 +5,9 @@
 #include "reports/ChoiceDialog.h"
 #include "reports/TfrmFilter.h"
 #include "storage/TXbaseDataSet.h"
-#include "toolkit/Language.h"
-#include "toolkit/MessageBox.h"
-#include "xbase/XbApi.h"
+#include "toolkit/text/Language.h"
+#include "toolkit/text/MessageBox.h"
+#include "xbase/api/XbApi.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -3,9 +3,9 @@
 #include "app/Config.h"
 #include "reports/ReportLayout.h"
 #include "storage/TXbaseDataSet.h"
-#include "toolkit/MessageBox.h"
-#include "toolkit/Report.h"
-#include "xbase/XbApi.h"
+#include "toolkit/text/MessageBox.h"
+#include "toolkit/report/Report.h"
+#include "xbase/api/XbApi.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -4,7 +4,7 @@
 // Locate on a 10,000-name lookup table.
 #include "storage/DatabaseSchema.h"
 #include "storage/TXbaseDataSet.h"
-#include "xbase/XbApi.h"
+#include "xbase/api/XbApi.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

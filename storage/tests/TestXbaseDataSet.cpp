@@ -3,7 +3,7 @@
 #include "storage/TXbBlobStream.h"
 #include "storage/TXbaseDataSet.h"
 #include "storage/XbaseQuote.h"
-#include "xbase/XbApi.h"
+#include "xbase/api/XbApi.h"
 
 #include <QDir>
 #include <QTemporaryDir>

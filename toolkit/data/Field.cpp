@@ -3,7 +3,7 @@
 #include "platform/FormatSettings.h"
 #include "toolkit/data/DataSet.h"
 #include "toolkit/data/FormatFloat.h"
-#include "xbase/Dates.h"
+#include "xbase/text/Dates.h"
 
 #include <cmath>
 #include <limits>

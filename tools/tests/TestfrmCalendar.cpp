@@ -2,7 +2,7 @@
 // its texts from the language files.
 #include "testing/TestRegistry.h"
 
-#include "toolkit/Language.h"
+#include "toolkit/text/Language.h"
 #include "tools/TfrmCalendar.h"
 
 #include <QCalendarWidget>

@@ -8,11 +8,11 @@
 #include "reports/TfrmFilter.h"
 #include "storage/DatabaseSchema.h"
 #include "storage/TXbaseDataSet.h"
-#include "toolkit/Language.h"
-#include "toolkit/MessageBox.h"
-#include "toolkit/Report.h"
+#include "toolkit/text/Language.h"
+#include "toolkit/text/MessageBox.h"
+#include "toolkit/report/Report.h"
 #include "windows/TfrmAdress.h"
-#include "xbase/XbApi.h"
+#include "xbase/api/XbApi.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,13 +5,13 @@
 #include "reports/TfrmFilter.h"
 #include "storage/DatabaseSchema.h"
 #include "storage/TXbaseDataSet.h"
-#include "toolkit/DBCheckBox.h"
-#include "toolkit/DBEdit.h"
-#include "toolkit/Language.h"
-#include "toolkit/MessageBox.h"
-#include "toolkit/TDBValueComboBox.h"
+#include "toolkit/controls/DBCheckBox.h"
+#include "toolkit/controls/DBEdit.h"
+#include "toolkit/text/Language.h"
+#include "toolkit/text/MessageBox.h"
+#include "toolkit/controls/TDBValueComboBox.h"
 #include "windows/TfrmAdress.h"
-#include "xbase/XbApi.h"
+#include "xbase/api/XbApi.h"
 
 #include <QApplication>
 #include <QFile>

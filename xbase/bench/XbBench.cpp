@@ -11,14 +11,14 @@
 // Neither side syncs to disk inside the timings.
 //
 // Usage: xbbench [records] [directory]
-#include "xbase/CdxIndex.h"
-#include "xbase/CdxOrderSet.h"
-#include "xbase/Codepage.h"
-#include "xbase/Engine.h"
-#include "xbase/Env.h"
-#include "xbase/FieldCodec.h"
-#include "xbase/Table.h"
-#include "xbase/WorkArea.h"
+#include "xbase/index/CdxIndex.h"
+#include "xbase/index/CdxOrderSet.h"
+#include "xbase/text/Codepage.h"
+#include "xbase/api/Engine.h"
+#include "xbase/table/Env.h"
+#include "xbase/table/FieldCodec.h"
+#include "xbase/table/Table.h"
+#include "xbase/api/WorkArea.h"
 
 #include <sqlite3.h>
 

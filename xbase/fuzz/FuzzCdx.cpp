@@ -3,12 +3,12 @@
 // it holds, opening it, walking and auditing every tag, seeking, stepping in
 // both directions and a few inserts and deletes must end in a status, never
 // in a crash, a hang or an out-of-bounds access.
-#include "xbase/CdxChecker.h"
-#include "xbase/CdxFile.h"
-#include "xbase/CdxKey.h"
-#include "xbase/CdxNode.h"
-#include "xbase/CdxTag.h"
-#include "xbase/Env.h"
+#include "xbase/index/CdxChecker.h"
+#include "xbase/index/CdxFile.h"
+#include "xbase/index/CdxKey.h"
+#include "xbase/index/CdxNode.h"
+#include "xbase/index/CdxTag.h"
+#include "xbase/table/Env.h"
 #include "xbase/fuzz/MemoryFile.h"
 
 #include <algorithm>

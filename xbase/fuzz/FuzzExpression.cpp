@@ -3,7 +3,7 @@
 // record it is evaluated on (a table with one field of every type and a
 // memo). Besides crashing, it checks that the canonical text compiles back
 // to itself and that keys have their static width.
-#include "xbase/Expression.h"
+#include "xbase/expr/Expression.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -6,9 +6,9 @@
 //
 // Input: byte 0..1 little-endian length of the DBF part, then the DBF bytes,
 // then the FPT bytes.
-#include "xbase/Env.h"
-#include "xbase/FieldCodec.h"
-#include "xbase/Table.h"
+#include "xbase/table/Env.h"
+#include "xbase/table/FieldCodec.h"
+#include "xbase/table/Table.h"
 #include "xbase/fuzz/MemoryFile.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // targets run in one process).
 #pragma once
 
-#include "xbase/Env.h"
+#include "xbase/table/Env.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,14 +2,14 @@
 // rebuild every tag, and the tag part of "check".
 #include "xbase/xbtool/ToolCommon.h"
 
-#include "xbase/CdxIndex.h"
-#include "xbase/CdxOrderSet.h"
-#include "xbase/Codepage.h"
-#include "xbase/Engine.h"
-#include "xbase/Env.h"
-#include "xbase/FieldCodec.h"
-#include "xbase/Table.h"
-#include "xbase/WorkArea.h"
+#include "xbase/index/CdxIndex.h"
+#include "xbase/index/CdxOrderSet.h"
+#include "xbase/text/Codepage.h"
+#include "xbase/api/Engine.h"
+#include "xbase/table/Env.h"
+#include "xbase/table/FieldCodec.h"
+#include "xbase/table/Table.h"
+#include "xbase/api/WorkArea.h"
 
 #include <iostream>
 

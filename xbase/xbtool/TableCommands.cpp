@@ -1,12 +1,12 @@
 // The table commands of xbtool: info, create, append, dump, check.
-#include "xbase/CdxOrderSet.h"
-#include "xbase/Codepage.h"
-#include "xbase/Engine.h"
-#include "xbase/Env.h"
-#include "xbase/FieldCodec.h"
-#include "xbase/MemoFile.h"
-#include "xbase/Table.h"
-#include "xbase/WorkArea.h"
+#include "xbase/index/CdxOrderSet.h"
+#include "xbase/text/Codepage.h"
+#include "xbase/api/Engine.h"
+#include "xbase/table/Env.h"
+#include "xbase/table/FieldCodec.h"
+#include "xbase/table/MemoFile.h"
+#include "xbase/table/Table.h"
+#include "xbase/api/WorkArea.h"
 #include "xbase/xbtool/ToolCommon.h"
 
 #include <cstdio>

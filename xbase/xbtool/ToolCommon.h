@@ -3,7 +3,7 @@
 // status 1).
 #pragma once
 
-#include "xbase/Status.h"
+#include "xbase/table/Status.h"
 
 namespace xb {
 class Table;

@@ -1,0 +1,127 @@
+// xbtool as scripts use it: commands, CSV in and out, exit status and the
+// one-line error.
+#include "xbase/testing/TableTestUtil.h"
+
+#include <cstdio>
+#include <sys/wait.h>
+
+using namespace xbtest;
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+ToolRun xbtool(const TempDir &dir, const std::string &arguments, const std::string &input = "")
+{
+    const std::string inFile = dir.file("stdin.txt"), errFile = dir.file("stderr.txt");
+    writeAll(inFile, input);
+    const std::string command = std::string(TESSARON_BIN_DIR) + "/xbtool " + arguments + " < " + inFile + " 2> "
+        + errFile;
+    ToolRun run;
+    if (FILE *p = ::popen(command.c_str(), "r")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            run.out.append(buf, n);
+        const int st = ::pclose(p);
+        run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+    run.err = readAll(errFile);
+    return run;
+}
+
+} // namespace
+
+TEST(XbTool, CreateAppendDumpInfoAndCheckRoundTrip)
+{
+    TempDir dir;
+    const std::string table = dir.file("NOTIZEN.DBF");
+    ToolRun r = xbtool(dir, "create " + table + " INR:C:15 NAME:C:20 BETRAG:N:8:2 DATUM:D FLAG:L NOTIZ:M");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "created " + table + ": 6 fields, 63-byte records\n");
+    EXPECT_EQ(xbtool(dir, "create " + table + " A:C:1").status, 1); // exists
+
+    const std::string csv = "INR,NAME,BETRAG,DATUM,FLAG,NOTIZ\n"
+                            "1,M\xC3\xBCller,12.5,2026-12-09,T,\"Gr\xC3\xBC\xC3\x9F" "e,\n\"\"zwei\"\" Zeilen\"\n"
+                            "2,\xE2\x82\xAC uro,,,,\n";
+    r = xbtool(dir, "append " + table, csv);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "appended 2 records\n");
+
+    r = xbtool(dir, "dump " + table);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "INR,NAME,BETRAG,DATUM,FLAG,NOTIZ\n"
+                     "1,M\xC3\xBCller,12.50,2026-12-09,T,\"Gr\xC3\xBC\xC3\x9F" "e,\n\"\"zwei\"\" Zeilen\"\n"
+                     "2,\xE2\x82\xAC uro,,,,\n");
+    r = xbtool(dir, "dump " + table + " --expr 'UPPER(NAME) = \"M\xC3\x9C\"'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(r.out.find('\n') + 1, 10), "1,M\xC3\xBCller,");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3); // header, record (two lines)
+
+    r = xbtool(dir, "info " + table);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("type:        0xF5 FoxPro 2.x with memo\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("records:     2\n"), std::string::npos);
+    EXPECT_NE(r.out.find("    6 NOTIZ      M    10   0  offset 53\n"), std::string::npos) << r.out;
+
+    r = xbtool(dir, "check " + table);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "ok: " + table + ": 2 records, structure sound\n");
+}
+
+TEST(XbTool, FailuresExitWithOneLineOnStderr)
+{
+    TempDir dir;
+    const std::string table = dir.file("T.DBF");
+    ASSERT_EQ(xbtool(dir, "create " + table + " NAME:C:5 N:N:3").status, 0);
+    struct Case {
+        std::string arguments, input, message;
+    };
+    const std::vector<Case> cases = {
+        {"append " + table, "NAME,NOPE\na,b\n", "no field \"NOPE\""},
+        {"append " + table, "NAME,N\nabc,1234\n", "number too wide"},
+        {"append " + table, "NAME\nzu lang\n", "longer than the field"},
+        {"append " + table, "NAME\n\xE2\x98\x83\n", "not in Windows-1252"},
+        {"dump " + dir.file("MISSING.DBF"), "", "MISSING.DBF"},
+        {"dump " + table + " --expr 'NAME >'", "", "NAME >"},
+        {"create " + dir.file("X.DBF") + " 1BAD:C:5", "", "invalid field name"},
+        {"frobnicate " + table, "", "unknown command"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.arguments);
+        ToolRun r = xbtool(dir, c.arguments, c.input);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.err.rfind("xbtool: ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    // The table stays unchanged by the refused appends.
+    EXPECT_EQ(xbtool(dir, "dump " + table).out, "NAME,N\n");
+
+    std::string bytes = readAll(table);
+    bytes[4] = 50;
+    writeAll(table, bytes);
+    ToolRun r = xbtool(dir, "check " + table);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("record count 50 beyond the file size"), std::string::npos) << r.err;
+}
+
+TEST(XbTool, PasswordProtectsAnEncryptedTable)
+{
+    TempDir dir;
+    const std::string table = dir.file("SEX.DBF");
+    ASSERT_EQ(xbtool(dir, "create " + table + " NAME:C:10 --password g\xC3\xA4heim").status, 0);
+    ASSERT_EQ(xbtool(dir, "append " + table + " --password g\xC3\xA4heim", "NAME\nAnna\n").status, 0);
+    EXPECT_EQ(readAll(table).find("Anna"), std::string::npos);
+    EXPECT_EQ(xbtool(dir, "append " + table, "NAME\nEva\n").status, 1);
+    ToolRun r = xbtool(dir, "dump " + table + " --password falsch");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("wrong password"), std::string::npos);
+    r = xbtool(dir, "dump " + table + " --password g\xC3\xA4heim");
+    EXPECT_EQ(r.out, "NAME\nAnna\n");
+    r = xbtool(dir, "info " + table + " --password g\xC3\xA4heim");
+    EXPECT_NE(r.out.find("encrypted:   yes, password matches\n"), std::string::npos) << r.out;
+}
