@@ -94,6 +94,15 @@ int hexValue(char c)
 
 } // namespace
 
+CdPlayMode cdPlayModeOf(int stored)
+{
+    switch (stored) {
+    case static_cast<int>(CdPlayMode::Analog): return CdPlayMode::Analog;
+    case static_cast<int>(CdPlayMode::Digital): return CdPlayMode::Digital;
+    default: return CdPlayMode::Automatic;
+    }
+}
+
 Config &config()
 {
     static Config record;
@@ -208,6 +217,7 @@ void LoadConfiguration(Config &cfg, const QString &programDir)
     cfg.FileMan = ini.readInt(kUser, "FileMan", 3);
     cfg.FileManN = readText(ini, kUser, "FileManN", QString::fromLatin1(ConfigDefault::kFileManDesktop), kFileManN);
     cfg.Calculator = readBool(ini, kUser, "Calculator", false);
+    cfg.CDPlay = cdPlayModeOf(ini.readInt(kUser, "CDPlay", static_cast<int>(CdPlayMode::Automatic)));
 
     cfg.ZVCalls = ini.readInt(kUser, "ZVCalls", 0);
     ini.writeInt(kUser, "ZVCalls", cfg.ZVCalls + 1);

@@ -18,6 +18,13 @@ class Profile;
 enum class Module { Addresses, Appointments, Music, Diskettes, Videos, Books };
 inline constexpr int kModuleCount = 6;
 
+// How the music window plays audio CDs (key CDPlay of [User], stored as the
+// number): through the drive's own audio output, by reading the audio
+// sectors and playing them through the sound output, or digital unless the
+// drive only offers the analog path. Missing or unknown values read as
+// Automatic.
+enum class CdPlayMode { Automatic = 0, Analog = 1, Digital = 2 };
+
 struct Config {
     QString ProgDir;    // 127, no trailing slash
     QString ZVData;     // 127, data directory
@@ -40,6 +47,7 @@ struct Config {
     QString CDDBcgi;    // 80
     int CDDBTimeOut = 45;
     int CDStatus = 0;
+    CdPlayMode CDPlay = CdPlayMode::Automatic;
     bool XELLog = false;
     int FileMan = 3;
     QString FileManN;   // 50
@@ -101,6 +109,9 @@ inline constexpr int kPasswordKey = 571;
 // std::runtime_error naming the directory when the data directory cannot be
 // created.
 void LoadConfiguration(Config &cfg, const QString &programDir);
+
+// The play mode of a stored CDPlay number; unknown numbers give Automatic.
+CdPlayMode cdPlayModeOf(int stored);
 
 // The zero date (30 December 1899) as short date text.
 QString zeroDateText();

@@ -6,6 +6,7 @@
 #include "app/Language.h"
 #include "app/StartupDatabaseChecks.h"
 #include "app/TAppException.h"
+#include "app/TfrmConfig.h"
 #include "app/Version.h"
 #include "platform/FormatSettings.h"
 #include "platform/Process.h"
@@ -102,6 +103,16 @@ QString programStamp()
     const std::string date = xb::formatDate(xb::Date{stamp.date().year(), stamp.date().month(), stamp.date().day()},
                                             fs.shortDateFormat.toStdString());
     return QString::fromStdString(date) + QLatin1Char(' ') + stamp.time().toString(fs.longTimeFormat);
+}
+
+// The configuration dialog, modal; at the file manager's entry when the
+// user comes from a file manager that was not found.
+void runConfigDialog(QWidget *parent, bool atFileManager)
+{
+    TfrmConfig dialog(parent);
+    if (atFileManager)
+        dialog.showFileManagerChoice();
+    dialog.exec();
 }
 
 } // namespace
@@ -527,6 +538,9 @@ void TfrmZV_Main::sbtFileMgrClick()
     const QString executable = parts.value(0);
     if (executable.isEmpty() || !QFileInfo::exists(executable)) {
         tk::MessageBox::error(this, tk::formatText(LangText(kTextFileManagerMissing), {program}));
+        // The message sends the user to the options: take them there.
+        if (closeAllChildren())
+            runConfigDialog(this, true);
         return;
     }
     // A file manager started without a folder opens the data directory.
@@ -547,9 +561,8 @@ void TfrmZV_Main::sbtVordefClick()
 
 void TfrmZV_Main::sbtConfigClick()
 {
-    if (!closeAllChildren())
-        return;
-    showNotice();
+    if (closeAllChildren())
+        runConfigDialog(this, false);
 }
 
 void TfrmZV_Main::sbtInfoClick()

@@ -9,6 +9,7 @@
 #include "toolkit/text/MessageBox.h"
 #include "toolkit/data/DataErrors.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <stdexcept>
@@ -183,6 +185,15 @@ void TestMainWindow::missingFileManagerIsReported()
     config().FileManN = m_dir->filePath(QStringLiteral("no/such/filemanager"));
     TfrmZV_Main main(noChecks());
     tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
+    // The message leads on to the options, which are left with Cancel.
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [&closer] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            closer.stop();
+            dialog->close();
+        }
+    });
+    closer.start(10);
     main.sbtFileMgr->click();
     QCOMPARE(tk::MessageBox::lastKind(), tk::MessageBox::Kind::Error);
     QVERIFY(tk::MessageBox::lastText().contains(config().FileManN));
