@@ -6,6 +6,7 @@
 #include "app/Language.h"
 #include "app/StartupDatabaseChecks.h"
 #include "app/TAppException.h"
+#include "app/ProgramUpdate.h"
 #include "app/TfrmConfig.h"
 #include "app/Version.h"
 #include "platform/FormatSettings.h"
@@ -590,7 +591,13 @@ void TfrmZV_Main::mnuReIndexClick()
 
 void TfrmZV_Main::Update1Click()
 {
-    showNotice();
+    update::Hooks hooks;
+    hooks.closeAllChildren = [this] { return closeAllChildren(); };
+    if (update::RunProgramUpdate(this, config(), hooks)) {
+        // The update is in place; the new files take over at the next start.
+        close();
+        QApplication::quit();
+    }
 }
 
 void TfrmZV_Main::EditUndoItemClick()

@@ -35,16 +35,20 @@ int spawn(const QStringList &args, pid_t &pid)
     return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
 }
 
-// Waits for pid; returns 0, an errno, or kWaitTimeout.
-int waitFor(pid_t pid, int milliseconds)
+// Waits for pid; returns 0, an errno, or kWaitTimeout. *exitCode gets the
+// exit code of a process that ended normally, else -1.
+int waitFor(pid_t pid, int milliseconds, int *exitCode = nullptr)
 {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     for (;;) {
         int status = 0;
         const pid_t r = ::waitpid(pid, &status, milliseconds < 0 ? 0 : WNOHANG);
-        if (r == pid)
+        if (r == pid) {
+            if (exitCode)
+                *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             return 0;
+        }
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -65,6 +69,17 @@ int Process::runAndWait(const QString &commandLine)
     if (rc != 0)
         return rc;
     return waitFor(pid, -1);
+}
+
+int Process::runAndWait(const QString &program, const QStringList &arguments, int *exitCode)
+{
+    if (exitCode)
+        *exitCode = -1;
+    pid_t pid = 0;
+    const int rc = spawn(QStringList{program} + arguments, pid);
+    if (rc != 0)
+        return rc;
+    return waitFor(pid, -1, exitCode);
 }
 
 int Process::runWithTimeout(const QString &commandLine, int milliseconds)

@@ -23,6 +23,9 @@ public:
     // after a normal wait, the start's errno when it could not be started
     // (kStartFailedUnknown when that is 0), or the wait's errno.
     static int runAndWait(const QString &commandLine);
+    // The same for a program and its arguments, with the program's exit
+    // code in *exitCode (-1 when a signal ended it) after a normal wait.
+    static int runAndWait(const QString &program, const QStringList &arguments, int *exitCode);
 
     // Starts the command line and waits at most `milliseconds`. Returns 0
     // when the process ended in time, kWaitTimeout when it did not (it keeps

@@ -31,6 +31,7 @@ QMessageBox::StandardButtons standardButtons(MessageBox::Buttons buttons)
     case MessageBox::Buttons::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
     case MessageBox::Buttons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
     case MessageBox::Buttons::AbortRetry: return QMessageBox::Abort | QMessageBox::Retry;
+    case MessageBox::Buttons::Cancel: return QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }

@@ -14,7 +14,7 @@ namespace tk {
 class MessageBox {
 public:
     enum class Kind { Warning, Error, Information, Confirmation };
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore, RetryCancel, AbortRetry };
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore, RetryCancel, AbortRetry, Cancel };
     enum class Answer { None, Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 
     // Shows a modal box and returns the button pressed; closing the box
