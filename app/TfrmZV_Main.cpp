@@ -8,6 +8,7 @@
 #include "app/TAppException.h"
 #include "app/ProgramUpdate.h"
 #include "app/TfrmConfig.h"
+#include "app/TfrmInfoBox.h"
 #include "app/Version.h"
 #include "platform/FormatSettings.h"
 #include "platform/Process.h"
@@ -568,7 +569,8 @@ void TfrmZV_Main::sbtConfigClick()
 
 void TfrmZV_Main::sbtInfoClick()
 {
-    showNotice();
+    TfrmInfoBox dialog(this);
+    dialog.exec();
 }
 
 void TfrmZV_Main::sbtHilfeClick()
