@@ -7,6 +7,7 @@
 #include "toolkit/text/MessageBox.h"
 #include "toolkit/text/Tag.h"
 #include "toolkit/text/Translator.h"
+#include "util/Ansi.h"
 #include "util/TextUtil.h"
 
 #include <QButtonGroup>
@@ -24,6 +25,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QValidator>
 #include <QVBoxLayout>
 
 #include <cstring>
@@ -104,6 +106,19 @@ QGroupBox *radioGroup(QWidget *parent, const char *name, int tag, const char *ca
     }
     return group;
 }
+
+// Lets through only what Tessaron.INI can hold: a password character the
+// code page lacks would be stored as "?" and lock the user out.
+class AnsiValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        bool ok = false;
+        toAnsi(input, &ok);
+        return ok ? Acceptable : Invalid;
+    }
+};
 
 void checkItem(QButtonGroup *group, int id)
 {
@@ -243,6 +258,7 @@ QWidget *TfrmConfig::createProgramPage()
     Label2 = label(page, "Label2", 30, "Programm-&Passwort:");
     tePassword = edit(page, "tePassword", 31, ConfigWidth::kPassword);
     tePassword->setEchoMode(QLineEdit::Password);
+    tePassword->setValidator(new AnsiValidator(tePassword));
     tePassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // '*'
     Label2->setBuddy(tePassword);
     Label6 = label(page, "Label6", 32, "Beim Programmstart folgende &Fenster automatisch öffnen:");

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -306,6 +307,12 @@ void TestfrmConfig::passwordIsStoredScrambledAndAskedAtTheNextStart()
     TfrmConfig dialog;
     QCOMPARE(dialog.tePassword->echoMode(), QLineEdit::Password);
     QCOMPARE(dialog.tePassword->maxLength(), 12);
+    // Only characters the profile can hold get in.
+    for (const QString &typed : {QStringLiteral("S"), QStringLiteral("\u0142"), QStringLiteral("\u00F6")}) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
+        QApplication::sendEvent(dialog.tePassword, &key);
+    }
+    QCOMPARE(dialog.tePassword->text(), QStringLiteral("S\u00F6"));
     dialog.tePassword->setText(QStringLiteral("Sesam öffne"));
     dialog.btnOK->click();
     const std::string stored = iniValue("Setup", "ZVPass");
