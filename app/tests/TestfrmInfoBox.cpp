@@ -3,13 +3,16 @@
 #include "app/TCubeSpin.h"
 #include "app/TStarField.h"
 #include "app/TfrmInfoBox.h"
+#include "app/TfrmZV_Main.h"
 #include "toolkit/text/Language.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
@@ -52,6 +55,7 @@ private slots:
     void starsWrapIntoTheBoxAndFadeWithDistance();
     void starFieldMovesRotatesAndPaints();
     void cubeScaleStepsAndShading();
+    void mainWindowOpensItModally();
     void screenshot();
 
 private:
@@ -225,6 +229,25 @@ void TestfrmInfoBox::cubeScaleStepsAndShading()
         for (int x = 0; x < edges.width(); ++x)
             dark += edges.pixelColor(x, y) == QColor(Qt::black);
     QVERIFY(dark > 20);
+}
+
+void TestfrmInfoBox::mainWindowOpensItModally()
+{
+    TfrmZV_Main::Options options;
+    options.databaseChecks = false;
+    TfrmZV_Main main(options);
+    bool seen = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<TfrmInfoBox *>(QApplication::activeModalWidget())) {
+            poll.stop();
+            seen = true;
+            box->btnOK->click();
+        }
+    });
+    poll.start(10);
+    main.HelpAboutItem->trigger();
+    QVERIFY(seen);
 }
 
 void TestfrmInfoBox::screenshot()
