@@ -172,6 +172,17 @@ public:
     // Raw page read for checks and tools (no cache).
     Status readPage(uint32_t offset, uint8_t *page);
 
+    // A page for one look in a long sequential walk: the cached node when
+    // there is one, else the page decoded into `scratch` without caching
+    // it, read ahead in runs of pages through `ahead`, so that a walk over
+    // a whole tag neither fills the cache nor reads page by page.
+    struct ReadAhead {
+        std::vector<uint8_t> pages;
+        uint64_t start = 0;
+    };
+    Status peekNode(uint32_t offset, int keyLength, uint8_t pad, ReadAhead &ahead, CdxNode &scratch,
+                    const CdxNode *&out);
+
 private:
     CdxFile(Env *env, std::string path, std::unique_ptr<File> file, bool writable, bool exclusive);
     Status lock(File::LockKind kind);

@@ -508,6 +508,77 @@ Status CdxTag::walk(const std::function<bool(const uint8_t *, uint32_t)> &visit)
     }
 }
 
+Status CdxTag::scanRange(const uint8_t *low, int lowLength, const uint8_t *high, int highLength,
+                         const std::function<void(uint32_t)> &visit, uint64_t *count)
+{
+    *count = 0;
+    lowLength = std::min(lowLength, m_keyLength);
+    highLength = std::min(highLength, m_keyLength);
+    uint32_t offset = m_root;
+    int index = 0;
+    if (lowLength > 0) {
+        std::vector<Step> path;
+        Status s = descend(low, lowLength, 0, kLowerPrefix, path);
+        if (!s)
+            return s;
+        offset = path.back().node->offset;
+        index = path.back().index;
+    } else {
+        for (int depth = 0;; ++depth) {
+            if (depth >= kMaxDepth)
+                return Status::corrupt(m_file->path() + ": tag " + m_name + " is too deep");
+            CdxNode *n;
+            Status s = load(offset, n);
+            if (!s)
+                return s;
+            if (n->isLeaf())
+                break;
+            if (n->count() == 0)
+                return Status::corrupt(m_file->path() + ": tag " + m_name + ": interior page " +
+                                       std::to_string(offset) + " has no entries");
+            offset = n->children.front();
+        }
+    }
+    CdxFile::ReadAhead ahead;
+    CdxNode scratch;
+    const uint64_t pages = m_file->fileSize() / kPageSize;
+    uint32_t from = kNoPage;
+    for (uint64_t guard = 0;; ++guard) {
+        if (guard > pages)
+            return Status::corrupt(m_file->path() + ": tag " + m_name + ": sibling chain loops");
+        const CdxNode *n = nullptr;
+        Status s = m_file->peekNode(offset, m_keyLength, pad(), ahead, scratch, n);
+        if (!s)
+            return s;
+        if (!n->isLeaf() || (from != kNoPage && n->left != from))
+            return Status::corrupt(m_file->path() + ": tag " + m_name + ": broken sibling chain at page " +
+                                   std::to_string(offset));
+        const int c = n->count();
+        int end = c;
+        if (highLength > 0 && c > index && compare(n->key(c - 1), high, highLength) > 0) {
+            int lo = index, hi = c;
+            while (lo < hi) {
+                const int mid = (lo + hi) / 2;
+                if (compare(n->key(mid), high, highLength) <= 0)
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+            end = lo;
+        }
+        if (visit)
+            for (int i = index; i < end; ++i)
+                visit(n->recnos[std::size_t(i)]);
+        if (end > index)
+            *count += uint64_t(end - index);
+        if (end < c || n->right == kNoPage)
+            return Status::ok();
+        from = n->offset;
+        offset = n->right;
+        index = 0;
+    }
+}
+
 Status CdxTag::fraction(const CdxPosition &pos, double &out)
 {
     out = 0;

@@ -89,6 +89,14 @@ public:
     // Corrupt on broken sibling links or a chain longer than the file.
     Status walk(const std::function<bool(const uint8_t *key, uint32_t recno)> &visit);
 
+    // The entries whose first `lowLength` bytes are >= `low` and whose
+    // first `highLength` bytes are <= `high` (a length of 0: that side is
+    // open), in key order: `visit` (may be empty) gets each record number,
+    // *count their number. The leaves are read in runs and not cached, so
+    // counting a whole tag costs neither memory nor a read per page.
+    Status scanRange(const uint8_t *low, int lowLength, const uint8_t *high, int highLength,
+                     const std::function<void(uint32_t recno)> &visit, uint64_t *count);
+
     // Approximate place of a position in key order, 0..1, from its path's
     // indices (interior pages carry no counts); and the inverse.
     Status fraction(const CdxPosition &pos, double &out);
