@@ -211,15 +211,12 @@ void RowWindow::walkTo(int row)
 void RowWindow::trim(int row)
 {
     while (m_rows.size() > kMaxRows) {
+        // Rows counted from an end stay exact: only the far side goes.
         if (row - m_first > end() - row) {
             m_rows.pop_front();
             ++m_first;
-            if (m_anchor == Anchor::Top)
-                m_anchor = Anchor::Estimate;
         } else {
             m_rows.pop_back();
-            if (m_anchor == Anchor::Bottom)
-                m_anchor = Anchor::Estimate;
         }
     }
 }
@@ -277,13 +274,15 @@ int RowWindow::rowOf(long recno)
             break;
         }
     }
-    if (m_small || estimate < kStep || estimate >= m_count - kStep) {
-        // Near an end, or a small table: walk from that end to find it.
+    // Near an end (the estimate may be a few percent off), or in a small
+    // table: walk from that end to find it.
+    const int band = 2 * kStep + m_count / 20;
+    if (m_small || estimate < band || estimate >= m_count - band) {
         const bool top = estimate < m_count / 2;
         top ? xb_GoTop() : xb_GoBottom();
         if (!xb_Eof()) {
             start(xb_RecNo(), top ? 0 : m_count - 1, top ? Anchor::Top : Anchor::Bottom);
-            const int limit = m_small ? m_count : kStep + (top ? estimate : m_count - 1 - estimate);
+            const int limit = m_small ? m_count : 2 * kStep;
             for (int steps = 0; steps <= limit; ++steps) {
                 const uint32_t edge = top ? m_rows.back() : m_rows.front();
                 if (edge == static_cast<uint32_t>(recno)) {

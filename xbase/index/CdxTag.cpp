@@ -579,6 +579,48 @@ Status CdxTag::scanRange(const uint8_t *low, int lowLength, const uint8_t *high,
     }
 }
 
+// Sizes that turn a path into a place: full[d] is the number of keys below
+// a full node at depth d (the leftmost path's counts multiplied up), spine[d]
+// the number below the rightmost node at depth d. Trees built bottom-up are
+// full except along their right edge; elsewhere the result is an estimate.
+Status CdxTag::shape(std::vector<double> &full, std::vector<double> &spine)
+{
+    full.clear();
+    spine.clear();
+    std::vector<int> left, right;
+    for (int side = 0; side < 2; ++side) {
+        std::vector<int> &counts = side == 0 ? left : right;
+        uint32_t offset = m_root;
+        for (int depth = 0;; ++depth) {
+            if (depth >= kMaxDepth)
+                return Status::corrupt(m_file->path() + ": tag " + m_name + " is too deep");
+            CdxNode *n;
+            Status s = load(offset, n);
+            if (!s)
+                return s;
+            counts.push_back(n->count());
+            if (n->isLeaf())
+                break;
+            if (n->count() == 0)
+                return Status::corrupt(m_file->path() + ": tag " + m_name + ": interior page " +
+                                       std::to_string(offset) + " has no entries");
+            offset = side == 0 ? n->children.front() : n->children.back();
+        }
+    }
+    if (left.size() != right.size())
+        return Status::corrupt(m_file->path() + ": tag " + m_name + ": leaves at different depths");
+    const std::size_t h = left.size();
+    full.assign(h, 0);
+    spine.assign(h, 0);
+    full[h - 1] = std::max(1, left[h - 1]);
+    spine[h - 1] = right[h - 1];
+    for (std::size_t d = h - 1; d-- > 0;) {
+        full[d] = std::max(1, left[d]) * full[d + 1];
+        spine[d] = std::max(0, right[d] - 1) * full[d + 1] + spine[d + 1];
+    }
+    return Status::ok();
+}
+
 Status CdxTag::fraction(const CdxPosition &pos, double &out)
 {
     out = 0;
@@ -587,31 +629,40 @@ Status CdxTag::fraction(const CdxPosition &pos, double &out)
     std::vector<Step> path;
     Status s = descend(reinterpret_cast<const uint8_t *>(pos.key.data()), m_keyLength, pos.recno,
                        kExactEntry, path);
+    std::vector<double> full, spine;
+    if (s)
+        s = shape(full, spine);
     if (!s)
         return s;
-    double scale = 1;
-    for (const Step &st : path) {
-        int c = st.node->count();
+    double before = 0;
+    for (std::size_t d = 0; d < path.size() && d < full.size(); ++d) {
+        const Step &st = path[d];
+        const int c = st.node->count();
         if (c == 0)
             break;
-        out += scale * std::min(st.index, c - 1) / c;
-        scale /= c;
+        const int i = std::min(st.index, c - 1);
+        before += st.node->isLeaf() ? i : i * full[d + 1];
     }
-    out = std::clamp(out, 0.0, 1.0);
+    const double total = spine.empty() ? 0 : spine[0];
+    out = total > 1 ? std::clamp(before / (total - 1), 0.0, 1.0) : 0.0;
     return Status::ok();
 }
 
 Status CdxTag::seekFraction(double fraction, CdxPosition &pos)
 {
     pos.clear();
-    double f = std::clamp(fraction, 0.0, 1.0);
+    std::vector<double> full, spine;
+    Status s = shape(full, spine);
+    if (!s)
+        return s;
+    double target = std::clamp(fraction, 0.0, 1.0) * std::max(0.0, spine[0] - 1);
+    bool onSpine = true;
     uint32_t offset = m_root;
-    for (int depth = 0;; ++depth) {
-        if (depth >= kMaxDepth)
+    for (std::size_t depth = 0;; ++depth) {
+        if (depth >= std::size_t(kMaxDepth) || depth >= full.size())
             return Status::corrupt(m_file->path() + ": tag " + m_name + " is too deep");
         CdxNode *n;
-        Status s = load(offset, n);
-        if (!s)
+        if (!(s = load(offset, n)))
             return s;
         int c = n->count();
         if (c == 0) {
@@ -620,12 +671,16 @@ Status CdxTag::seekFraction(double fraction, CdxPosition &pos)
             return Status::corrupt(m_file->path() + ": tag " + m_name + ": interior page " +
                                    std::to_string(offset) + " has no entries");
         }
-        int i = std::min(int(f * c + 1e-9), c - 1);
-        f = std::clamp(f * c - i, 0.0, 1.0);
         if (n->isLeaf()) {
-            setPos(pos, n, i);
+            setPos(pos, n, std::min(int(target + 0.5), c - 1));
             return Status::ok();
         }
+        const double size = full[depth + 1];
+        int i = std::min(int(target / size + 1e-9), c - 1);
+        target = std::max(0.0, target - i * size);
+        onSpine = onSpine && i == c - 1;
+        if (onSpine)
+            target = std::min(target, std::max(0.0, spine[depth + 1] - 1));
         offset = n->children[std::size_t(i)];
     }
 }

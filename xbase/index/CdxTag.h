@@ -98,7 +98,8 @@ public:
                      const std::function<void(uint32_t recno)> &visit, uint64_t *count);
 
     // Approximate place of a position in key order, 0..1, from its path's
-    // indices (interior pages carry no counts); and the inverse.
+    // indices weighed by the sizes of full subtrees and of the right edge
+    // (interior pages carry no counts); and the inverse.
     Status fraction(const CdxPosition &pos, double &out);
     Status seekFraction(double fraction, CdxPosition &pos);
 
@@ -114,6 +115,7 @@ private:
     Status descend(const uint8_t *key, int length, uint32_t recno, int mode, std::vector<Step> &path);
     void setPos(CdxPosition &pos, const CdxNode *leaf, int index) const;
     Status fixUpwards(std::vector<Step> &path, int level);
+    Status shape(std::vector<double> &full, std::vector<double> &spine);
     int compareEntry(const uint8_t *a, uint32_t ra, const uint8_t *b, uint32_t rb) const;
 
     CdxFile *m_file;
