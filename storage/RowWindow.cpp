@@ -91,9 +91,17 @@ void RowWindow::rebuild(int row)
     if (seed != m_seeds.begin() && (seed == m_seeds.end() || seed->first - row > row - std::prev(seed)->first))
         --seed;
     if (seed != m_seeds.end() && std::abs(seed->first - row) <= kStep) {
-        xb_Go(seed->second);
-        start(seed->second, seed->first, Anchor::Estimate);
-        return;
+        // Only a record that is still shown: stepping off it and back
+        // returns to it.
+        const long recno = seed->second;
+        xb_Go(recno);
+        xb_Skip(1);
+        xb_Skip(-1);
+        if (!xb_Eof() && xb_RecNo() == recno) {
+            start(recno, seed->first, Anchor::Estimate);
+            return;
+        }
+        m_seeds.erase(seed);
     }
     const bool top = row < kStep || (m_small && row < m_count / 2);
     const bool bottom = !top && (row >= m_count - kStep || m_small);

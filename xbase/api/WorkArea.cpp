@@ -456,6 +456,8 @@ Status WorkArea::countVisible(bool hideDeleted, int64_t *count)
         uint32_t n = 0;
         Status s = m_table->recordCount(&n);
         const bool planned = m_filter && m_indexes;
+        if (s && planned && !hideDeleted && m_indexes->decidedCount(n, m_eval, count))
+            return s;
         for (uint32_t r = planned ? m_indexes->nextCandidate(1) : 1; s && r <= n;
              r = planned ? m_indexes->nextCandidate(r + 1) : r + 1) {
             const bool decided = planned && m_indexes->decides(r, m_eval);

@@ -283,7 +283,7 @@ Status CdxFile::readPage(uint32_t offset, uint8_t *page)
 }
 
 Status CdxFile::peekNode(uint32_t offset, int keyLength, uint8_t pad, ReadAhead &ahead, CdxNode &scratch,
-                         const CdxNode *&out)
+                         const CdxNode *&out, bool recnosOnly)
 {
     auto it = m_cache.find(offset);
     if (it != m_cache.end()) {
@@ -308,7 +308,8 @@ Status CdxFile::peekNode(uint32_t offset, int keyLength, uint8_t pad, ReadAhead 
         ahead.pages.resize(got - got % kPageSize);
         ahead.start = offset;
     }
-    Status s = CdxNode::decode(ahead.pages.data() + (offset - ahead.start), offset, keyLength, pad, scratch);
+    Status s = CdxNode::decode(ahead.pages.data() + (offset - ahead.start), offset, keyLength, pad, scratch,
+                               recnosOnly);
     if (!s)
         return Status::corrupt(m_path + ": " + s.detail());
     out = &scratch;

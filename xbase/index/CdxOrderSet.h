@@ -58,6 +58,17 @@ public:
     bool candidate(uint32_t recno) const { return !m_planned || m_candidates.test(recno); }
     // Whether the plan holds exactly the records the filter accepts.
     bool exact() const { return m_planned && m_exact; }
+    // The number of records an exact plan accepts among `recordCount`
+    // records, when the plan alone tells it (nothing changed or appended
+    // since, the same comparison rules): true with *count set.
+    bool decidedCount(uint32_t recordCount, const EvalSettings &now, int64_t *count) const
+    {
+        if (!exact() || now.exact != m_filterSettings.exact || !m_changed.empty() ||
+            recordCount != m_candidates.size())
+            return false;
+        *count = int64_t(m_candidates.count());
+        return true;
+    }
     // Whether the plan alone says that `recno` matches: an exact plan's
     // candidate that has not changed since the plan was made, while the
     // comparison rules (`now`) are still those the plan was made with.

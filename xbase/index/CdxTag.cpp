@@ -514,16 +514,13 @@ Status CdxTag::scanRange(const uint8_t *low, int lowLength, const uint8_t *high,
     *count = 0;
     lowLength = std::min(lowLength, m_keyLength);
     highLength = std::min(highLength, m_keyLength);
-    uint32_t offset = m_root;
-    int index = 0;
+    std::vector<Step> path;
     if (lowLength > 0) {
-        std::vector<Step> path;
         Status s = descend(low, lowLength, 0, kLowerPrefix, path);
         if (!s)
             return s;
-        offset = path.back().node->offset;
-        index = path.back().index;
     } else {
+        uint32_t offset = m_root;
         for (int depth = 0;; ++depth) {
             if (depth >= kMaxDepth)
                 return Status::corrupt(m_file->path() + ": tag " + m_name + " is too deep");
@@ -531,6 +528,7 @@ Status CdxTag::scanRange(const uint8_t *low, int lowLength, const uint8_t *high,
             Status s = load(offset, n);
             if (!s)
                 return s;
+            path.push_back({n, 0});
             if (n->isLeaf())
                 break;
             if (n->count() == 0)
@@ -539,20 +537,8 @@ Status CdxTag::scanRange(const uint8_t *low, int lowLength, const uint8_t *high,
             offset = n->children.front();
         }
     }
-    CdxFile::ReadAhead ahead;
-    CdxNode scratch;
-    const uint64_t pages = m_file->fileSize() / kPageSize;
-    uint32_t from = kNoPage;
-    for (uint64_t guard = 0;; ++guard) {
-        if (guard > pages)
-            return Status::corrupt(m_file->path() + ": tag " + m_name + ": sibling chain loops");
-        const CdxNode *n = nullptr;
-        Status s = m_file->peekNode(offset, m_keyLength, pad(), ahead, scratch, n);
-        if (!s)
-            return s;
-        if (!n->isLeaf() || (from != kNoPage && n->left != from))
-            return Status::corrupt(m_file->path() + ": tag " + m_name + ": broken sibling chain at page " +
-                                   std::to_string(offset));
+    // The entries of one leaf from `index` on; false once past `high`.
+    auto takeLeaf = [&](const CdxNode *n, int index) {
         const int c = n->count();
         int end = c;
         if (highLength > 0 && c > index && compare(n->key(c - 1), high, highLength) > 0) {
@@ -571,11 +557,55 @@ Status CdxTag::scanRange(const uint8_t *low, int lowLength, const uint8_t *high,
                 visit(n->recnos[std::size_t(i)]);
         if (end > index)
             *count += uint64_t(end - index);
-        if (end < c || n->right == kNoPage)
+        return end == c;
+    };
+    if (!takeLeaf(path.back().node, path.back().index) || path.size() < 2)
+        return Status::ok();
+    // The leaves to the right, told by their parents: a parent's entry holds
+    // its leaf's last key, so a leaf that ends inside the range is taken
+    // whole (its record numbers only) and the first that does not is read
+    // key by key.
+    const CdxNode *parent = path[path.size() - 2].node;
+    int at = path[path.size() - 2].index;
+    uint32_t from = path.back().node->offset;
+    CdxFile::ReadAhead ahead;
+    CdxNode scratch;
+    const uint64_t pages = m_file->fileSize() / kPageSize;
+    for (uint64_t guard = 0;; ++guard) {
+        if (guard > 2 * pages)
+            return Status::corrupt(m_file->path() + ": tag " + m_name + ": sibling chain loops");
+        if (++at >= parent->count()) {
+            if (parent->right == kNoPage)
+                return Status::ok();
+            CdxNode *next;
+            Status s = load(parent->right, next);
+            if (!s)
+                return s;
+            if (next->isLeaf())
+                return Status::corrupt(m_file->path() + ": tag " + m_name + ": page " +
+                                       std::to_string(parent->right) + " is a leaf beside an interior page");
+            parent = next;
+            at = -1;
+            continue;
+        }
+        const uint32_t child = parent->children[std::size_t(at)];
+        const bool whole = highLength == 0 || compare(parent->key(at), high, highLength) <= 0;
+        const CdxNode *n = nullptr;
+        Status s = m_file->peekNode(child, m_keyLength, pad(), ahead, scratch, n, whole);
+        if (!s)
+            return s;
+        if (!n->isLeaf() || n->left != from)
+            return Status::corrupt(m_file->path() + ": tag " + m_name + ": broken sibling chain at page " +
+                                   std::to_string(child));
+        if (!whole) {
+            takeLeaf(n, 0);
             return Status::ok();
-        from = n->offset;
-        offset = n->right;
-        index = 0;
+        }
+        if (visit)
+            for (uint32_t r : n->recnos)
+                visit(r);
+        *count += uint64_t(n->count());
+        from = child;
     }
 }
 
