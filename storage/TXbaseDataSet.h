@@ -10,6 +10,7 @@
 #pragma once
 
 #include "storage/EXbaseError.h"
+#include "storage/RowWindow.h"
 #include "toolkit/data/DataSet.h"
 #include "toolkit/data/DataSource.h"
 
@@ -109,6 +110,9 @@ public:
     // The generic layer's operations with this table's rules.
     void Delete() override;
     int RecordCount() override { return QueryRecCount(); }
+    // The row window: counted by the index, paged with the engine's cursor
+    // (see RowWindow.h); never a list of every record.
+    int RowCount() override;
     bool FetchRow(int row, tk::RecordBuffer &out) override;
     int CurrentRow() override;
 
@@ -151,7 +155,9 @@ private:
     void readRecord(tk::RecordBuffer &buffer);
     void writeRecord(const tk::RecordBuffer &buffer);
     void invalidateRows();
-    void ensureRows();
+    // After a row-window call: back on the dataset's record, and the grids
+    // told (once the call is over) when estimated rows moved.
+    void afterRowWindow(long saved);
     void applyOrder(const QString &name, bool check);
     void masterChanged();
     [[noreturn]] void engineError(const QString &what) const;
@@ -178,9 +184,6 @@ private:
     std::unique_ptr<MasterLink> m_masterLink;
     QString m_lastMasterKey;
     std::function<void(int)> m_gauge;
-    // The row window: record numbers of the visible records in order.
-    std::vector<uint32_t> m_rows;
-    std::vector<int> m_rowOf;
-    bool m_rowsValid = false;
-    long m_rowsRecCount = -1;
+    RowWindow m_window;
+    bool m_rowsMovedPending = false;
 };

@@ -6,6 +6,7 @@
 #include "util/Ansi.h"
 #include "xbase/api/XbApi.h"
 
+#include <QMetaObject>
 #include <QStringList>
 
 namespace {
@@ -288,53 +289,59 @@ void TXbaseDataSet::masterChanged()
 
 void TXbaseDataSet::invalidateRows()
 {
-    m_rowsValid = false;
+    // Keep the current record's row, so that the grid stays in place.
+    const long recno = Active() && !IsEmpty() ? static_cast<long>(GetBookmark()) : 0;
+    m_window.reset(recno, recno > 0 ? m_window.knownRow(recno) : -1);
 }
 
-void TXbaseDataSet::ensureRows()
+void TXbaseDataSet::afterRowWindow(long saved)
 {
-    select();
-    const long recCount = xb_RecCount();
-    if (m_rowsValid && recCount == m_rowsRecCount)
-        return;
-    const long saved = xb_RecNo();
-    m_rows.clear();
-    m_rowOf.assign(static_cast<std::size_t>(recCount) + 2, -1);
-    for (xb_GoTop(); !xb_Eof(); xb_Skip(1)) {
-        const long recno = xb_RecNo();
-        if (recno <= 0 || recno > recCount)
-            break;
-        m_rowOf[static_cast<std::size_t>(recno)] = static_cast<int>(m_rows.size());
-        m_rows.push_back(static_cast<uint32_t>(recno));
-    }
-    if (saved > 0 && saved <= recCount)
+    if (saved > 0 && saved <= xb_RecCount() && xb_RecNo() != saved)
         xb_Go(saved);
-    m_rowsValid = true;
-    m_rowsRecCount = recCount;
+    if (m_window.takeMoved() && !m_rowsMovedPending) {
+        m_rowsMovedPending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_rowsMovedPending = false;
+                if (Active())
+                    notify(tk::DataEvent::RowsMoved);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+int TXbaseDataSet::RowCount()
+{
+    if (!Active())
+        return 0;
+    select();
+    const long saved = xb_RecNo();
+    const int count = m_window.count();
+    afterRowWindow(saved);
+    return count;
 }
 
 bool TXbaseDataSet::FetchRow(int row, tk::RecordBuffer &out)
 {
     if (!Active())
         return false;
-    ensureRows();
-    if (row < 0 || row >= static_cast<int>(m_rows.size()))
-        return false;
+    select();
     const long saved = xb_RecNo();
-    xb_Go(m_rows[static_cast<std::size_t>(row)]);
-    readRecord(out);
-    if (saved > 0 && saved <= m_rowsRecCount)
-        xb_Go(saved);
-    return true;
+    const long recno = m_window.recnoAt(row);
+    if (recno > 0)
+        readRecord(out);
+    afterRowWindow(saved);
+    return recno > 0;
 }
 
 int TXbaseDataSet::CurrentRow()
 {
     if (!Active() || IsEmpty())
         return -1;
-    ensureRows();
-    const qint64 bookmark = GetBookmark();
-    if (bookmark <= 0 || bookmark >= static_cast<qint64>(m_rowOf.size()))
-        return -1;
-    return m_rowOf[static_cast<std::size_t>(bookmark)];
+    select();
+    const long saved = xb_RecNo();
+    const int row = m_window.rowOf(static_cast<long>(GetBookmark()));
+    afterRowWindow(saved);
+    return row;
 }

@@ -79,6 +79,16 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new DBGridModel(th
     horizontalHeader()->setHighlightSections(false);
 
     connect(m_model, &DBGridModel::currentRowChanged, this, &DBGrid::followDataSet);
+    connect(m_model, &DBGridModel::currentRowShifted, this, [this](int row) {
+        // Mark the row without scrolling: the user may be looking elsewhere.
+        if (m_following || row < 0 || row >= m_model->rowCount() || m_model->columnCount() == 0)
+            return;
+        m_following = true;
+        const QModelIndex target = m_model->index(row, std::max(currentIndex().column(), 0));
+        if (currentIndex() != target)
+            selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+        m_following = false;
+    });
     connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::applyWidths);
     connect(qApp, &QApplication::focusChanged, this, &DBGrid::focusChanged);
 }
@@ -146,7 +156,7 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
         if (m_model->isInsertRow(previous.row()) && ds->InsertUnchanged())
             ds->Cancel();
         if (target < m_model->rowCount() && !m_model->isInsertRow(target))
-            ds->MoveToRow(target);
+            m_model->moveToRow(target);
     });
     m_following = false;
     if (!ok || m_model->currentRow() != target) {

@@ -32,6 +32,7 @@ public:
     void editingChanged() override { m_owner->editingChanged(); }
     void recordChanged(Field *field) override { m_owner->recordChanged(field); }
     void dataSetChanged() override { m_owner->contentsChanged(); }
+    void rowsMoved() override { m_owner->rowsMoved(); }
     void dataSetScrolled() override
     {
         if (m_owner->m_rows > 0)
@@ -194,6 +195,44 @@ void DBGridModel::contentsChanged()
     emit currentRowChanged(currentRow());
 }
 
+void DBGridModel::rowsMoved()
+{
+    // Same records, other row numbers: repaint without moving the view.
+    m_cache.clear();
+    DataSet *ds = m_link->dataSet();
+    if (!ds || !ds->Active())
+        return;
+    const bool inserting = ds->state() == DataSet::State::Insert;
+    const int wanted = wantedRowCount();
+    if (wanted > m_rows) {
+        beginInsertRows(QModelIndex(), m_rows, wanted - 1);
+        m_rows = wanted;
+        endInsertRows();
+    } else if (wanted < m_rows) {
+        beginRemoveRows(QModelIndex(), wanted, m_rows - 1);
+        m_rows = wanted;
+        endRemoveRows();
+    }
+    m_insertRow = inserting ? m_rows - 1 : -1;
+    if (m_rows > 0 && !m_effective.empty()) {
+        emit dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
+        emit headerDataChanged(Qt::Vertical, 0, m_rows - 1);
+    }
+    emit currentRowShifted(currentRow());
+}
+
+void DBGridModel::moveToRow(int row)
+{
+    DataSet *ds = m_link->dataSet();
+    if (!ds || !ds->Active())
+        return;
+    auto it = m_cache.find(row);
+    if (it != m_cache.end() && it->second.bookmark > 0)
+        ds->GotoBookmark(it->second.bookmark);
+    else
+        ds->MoveToRow(row);
+}
+
 int DBGridModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_rows;
@@ -330,7 +369,7 @@ bool DBGridModel::setCellText(const QModelIndex &index, const QString &text)
         return false;
     DataSet *ds = m_link->dataSet();
     if (index.row() != currentRow())
-        ds->MoveToRow(index.row());
+        moveToRow(index.row());
     if (!dataSource()->Edit())
         return false;
     // Moving or starting the edit may have re-read the fields.

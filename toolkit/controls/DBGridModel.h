@@ -55,6 +55,9 @@ public:
     int currentRow() const;
     // Whether `row` is the extra row of a record being inserted.
     bool isInsertRow(int row) const;
+    // Makes the record shown at `row` current (the one painted there, also
+    // when the dataset's estimated rows moved since).
+    void moveToRow(int row);
 
     // How many records were read for display (FetchRow calls).
     qint64 fetchCount() const { return m_fetches; }
@@ -78,6 +81,9 @@ public:
 signals:
     // Another record became current (or the current row moved).
     void currentRowChanged(int row);
+    // The current record is the same, but the dataset's estimated rows
+    // moved: it now stands at `row`.
+    void currentRowShifted(int row);
 
 private:
     class Link;
@@ -87,6 +93,7 @@ private:
     void editingChanged();
     void recordChanged(tk::Field *field);
     void contentsChanged();
+    void rowsMoved();
     void bindFields();
     int wantedRowCount() const;
     const tk::RecordBuffer *rowBuffer(int row) const;

@@ -56,6 +56,7 @@ enum class DataEvent {
     DataSetChanged,  // the shown records were re-read
     DataSetScrolled, // another record became current
     UpdateData,      // controls must hand their pending text to their fields
+    RowsMoved,       // estimated row numbers or the row count changed; the records did not
 };
 
 class DataSet : public QObject {

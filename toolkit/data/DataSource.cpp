@@ -64,6 +64,7 @@ void DataSource::dataEvent(DataEvent event, Field *field)
         case DataEvent::DataSetChanged: link->dataSetChanged(); break;
         case DataEvent::DataSetScrolled: link->dataSetScrolled(); break;
         case DataEvent::UpdateData: link->updateData(); break;
+        case DataEvent::RowsMoved: link->rowsMoved(); break;
         }
     }
     switch (event) {
@@ -81,6 +82,7 @@ void DataSource::dataEvent(DataEvent event, Field *field)
             OnDataChange(event == DataEvent::RecordChanged ? field : nullptr);
         break;
     case DataEvent::UpdateData:
+    case DataEvent::RowsMoved:
         break;
     }
 }

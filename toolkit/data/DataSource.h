@@ -70,6 +70,7 @@ public:
     virtual void dataSetChanged() {}
     virtual void dataSetScrolled() {}
     virtual void updateData() {}
+    virtual void rowsMoved() {}
 
 private:
     friend class tk::DataSource;

@@ -5,6 +5,7 @@
 #include "xbase/api/Engine.h"
 #include "xbase/api/Filter.h"
 #include "xbase/table/Order.h"
+#include "xbase/index/CdxOrder.h"
 
 #include <cstring>
 
@@ -57,6 +58,8 @@ Status WorkArea::visible(uint32_t recno, const char *record, bool *yes)
         *yes = false; // outside every key range of the filter's plan
         return Status::ok();
     }
+    if (m_filter && m_indexes && m_indexes->decides(recno, m_eval))
+        return Status::ok(); // the keys alone say it matches
     if (m_filter) {
         m_view->set(record, recno);
         return m_filter->matches(*m_view, m_eval, yes);
@@ -430,26 +433,51 @@ const std::string &WorkArea::filterText() const
 
 Status WorkArea::visibleCount(int64_t *count)
 {
+    return countVisible(m_engine.settings().hideDeleted, count);
+}
+
+Status WorkArea::countVisible(bool hideDeleted, int64_t *count)
+{
     beginOperation();
     *count = 0;
-    if (!m_order && !m_filter && !m_engine.settings().hideDeleted) {
+    // Without a scope the count does not depend on the order: walk the
+    // records (only the filter's candidates) in record order. Candidates an
+    // exact plan decides are counted without reading them while deleted
+    // records count too.
+    const bool scoped = m_order && !(m_indexes && m_order == m_indexes->currentOrder() &&
+                                     !m_indexes->currentOrder()->restricts());
+    if (!scoped && !m_filter && !hideDeleted) {
         uint32_t n = 0;
         Status s = m_table->recordCount(&n);
         *count = n;
         return s;
     }
-    // Without a scope the count does not depend on the order: walk the
-    // records (only the filter's candidates) in record order.
-    const bool scoped = m_order && !(m_indexes && m_order == m_indexes->currentOrder() &&
-                                     !m_indexes->currentOrder()->restricts());
     if (!scoped) {
         uint32_t n = 0;
         Status s = m_table->recordCount(&n);
-        for (uint32_t r = m_filter && m_indexes ? m_indexes->nextCandidate(1) : 1; s && r <= n;
-             r = m_filter && m_indexes ? m_indexes->nextCandidate(r + 1) : r + 1) {
-            bool yes = false;
-            if ((s = m_table->read(r, m_scratch.data())) && (s = visible(r, m_scratch.data(), &yes)) && yes)
+        const bool planned = m_filter && m_indexes;
+        if (s && planned && !hideDeleted && m_indexes->decidedCount(n, m_eval, count))
+            return s;
+        for (uint32_t r = planned ? m_indexes->nextCandidate(1) : 1; s && r <= n;
+             r = planned ? m_indexes->nextCandidate(r + 1) : r + 1) {
+            const bool decided = planned && m_indexes->decides(r, m_eval);
+            if (decided && !hideDeleted) {
                 ++*count;
+                continue;
+            }
+            if (!(s = m_table->read(r, m_scratch.data())))
+                break;
+            if (hideDeleted && m_scratch[0] == '*')
+                continue;
+            if (m_filter && !decided) {
+                bool yes = false;
+                m_view->set(m_scratch.data(), r);
+                if (!(s = m_filter->matches(*m_view, m_eval, &yes)))
+                    break;
+                if (!yes)
+                    continue;
+            }
+            ++*count;
         }
         return s;
     }
@@ -464,6 +492,51 @@ Status WorkArea::visibleCount(int64_t *count)
     }
     m_record = saved;
     return s;
+}
+
+Status WorkArea::changeStamp(uint64_t *stamp)
+{
+    *stamp = 0;
+    uint32_t n = 0;
+    Status s = m_table->recordCount(&n);
+    if (!s)
+        return s;
+    uint64_t counter = 0;
+    if (m_indexes && m_indexes->index()) {
+        CdxFile &file = m_indexes->index()->file();
+        CdxFile::ReadScope scope(&file);
+        if (!scope.status())
+            return scope.status();
+        counter = file.changeCounter();
+    }
+    *stamp = uint64_t(n) << 32 ^ counter;
+    return Status::ok();
+}
+
+Status WorkArea::keyCount(int64_t *count, bool *exact)
+{
+    beginOperation();
+    *count = 0;
+    const bool hideDeleted = m_engine.settings().hideDeleted;
+    *exact = !hideDeleted;
+    CdxOrder *own = m_indexes && m_order == m_indexes->currentOrder() ? m_indexes->currentOrder() : nullptr;
+    if (!m_filter && (!m_order || (own && !own->restricts()))) {
+        // Every record has one key in a tag without a condition.
+        uint32_t n = 0;
+        Status s = m_table->recordCount(&n);
+        *count = n;
+        return s;
+    }
+    if (!m_filter && own) {
+        uint64_t n = 0;
+        Status s = own->keyCount({}, &n);
+        *count = int64_t(n);
+        return s;
+    }
+    if (m_filter && m_indexes && m_indexes->exact() && !(own && own->restricts()))
+        return countVisible(false, count);
+    *exact = true;
+    return countVisible(hideDeleted, count);
 }
 
 Status WorkArea::evalString(std::string_view text, std::string &out)

@@ -85,6 +85,16 @@ public:
     // Number of records navigation would visit (filter, deleted-hiding,
     // order scope); walks the records.
     Status visibleCount(int64_t *count);
+    // A number that moves whenever records were appended or an index key
+    // changed, here or in another process (the record count and the
+    // index's change counter).
+    Status changeStamp(uint64_t *stamp);
+    // The number of records the order and the filter show, from the index
+    // and the filter's plan wherever they tell it without reading records:
+    // *exact false when deleted records are hidden but were counted.
+    // Scroll bars need no more; where the index cannot tell, the records
+    // are walked and the count is exact.
+    Status keyCount(int64_t *count, bool *exact);
 
     // Evaluates `text` on the current record as text.
     Status evalString(std::string_view text, std::string &out);
@@ -127,6 +137,7 @@ private:
     Status firstVisible(bool fromTop, uint32_t *recno);
     Status stepVisible(uint32_t from, bool forward, uint32_t *recno);
     Status nextInOrder(uint32_t recno, const char *record, bool forward, uint32_t *out);
+    Status countVisible(bool hideDeleted, int64_t *count);
     Status skipNonCandidate(uint32_t recno, bool forward, uint32_t *next, bool *known);
     void beginOperation();
 

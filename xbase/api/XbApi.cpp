@@ -478,6 +478,29 @@ long xb_QueryRecCount(void)
     return static_cast<long>(count);
 }
 
+long xb_KeyCount(int *exact)
+{
+    WorkArea *wa = current();
+    int64_t count = 0;
+    bool known = false;
+    if (exact)
+        *exact = 0;
+    if (!wa || !check(wa->keyCount(&count, &known)))
+        return 0;
+    if (exact)
+        *exact = known ? 1 : 0;
+    return static_cast<long>(count);
+}
+
+unsigned long long xb_ChangeStamp(void)
+{
+    WorkArea *wa = current();
+    uint64_t stamp = 0;
+    if (!wa || !check(wa->changeStamp(&stamp)))
+        return 0;
+    return stamp;
+}
+
 const char *xb_EvalString(const char *expression)
 {
     WorkArea *wa = current();

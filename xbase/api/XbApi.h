@@ -94,6 +94,14 @@ int xb_IndexTag(const char *file, const char *tag, const char *key, int option, 
 long xb_Query(const char *expression);
 const char *xb_DBFilter(void);
 long xb_QueryRecCount(void);
+/* The number of records the order and query show, told by the index and
+ * the query's plan without reading records where they can: *exact (may be
+ * null) becomes 0 when hidden deleted records were counted. For scroll
+ * bars and row windows; xb_QueryRecCount is the exact count. */
+long xb_KeyCount(int *exact);
+/* A number that changes whenever records were appended or an index key
+ * changed, by this or another program: cached row positions are stale. */
+unsigned long long xb_ChangeStamp(void);
 const char *xb_EvalString(const char *expression);
 
 /* Memos and blobs of the current record. */

@@ -69,9 +69,11 @@ Status CdxBuilder::build(const CdxTagSpec &tagSpec, CdxBuildInput &input, uint32
     const uint8_t pad = CdxKey::padByte(tagSpec.keyType);
     const std::size_t n = input.count();
 
-    // Sort a permutation; ties by record number. Each item carries the
-    // key's first 16 bytes as two big-endian words, so that most comparisons
-    // stay inside the array being sorted.
+    // Keys are fixed-width byte strings. First sort on their first 16 bytes
+    // (two big-endian words carried in the items, so that comparisons stay
+    // inside the array being sorted), then gather the keys in that order,
+    // then sort each run of equal first bytes on the rest of its keys, which
+    // now lie side by side. Ties by record number.
     struct Item {
         uint64_t p0, p1;
         uint32_t index, recno;
@@ -91,27 +93,57 @@ Status CdxBuilder::build(const CdxTagSpec &tagSpec, CdxBuildInput &input, uint32
             p0 = ~p0, p1 = ~p1;
         items[i] = {p0, p1, uint32_t(i), input.recnos[i]};
     }
-    std::sort(items.begin(), items.end(), [&](const Item &a, const Item &b) {
+    std::sort(items.begin(), items.end(), [](const Item &a, const Item &b) {
         if (a.p0 != b.p0)
             return a.p0 < b.p0;
         if (a.p1 != b.p1)
             return a.p1 < b.p1;
-        if (kl > 16) {
-            int c = std::memcmp(keys + std::size_t(a.index) * kl + 16, keys + std::size_t(b.index) * kl + 16,
-                                std::size_t(kl - 16));
-            if (desc)
-                c = -c;
-            if (c)
-                return c < 0;
-        }
         return a.recno < b.recno;
     });
-    std::vector<uint32_t> order(n);
-    for (std::size_t i = 0; i < n; ++i)
-        order[i] = items[i].index;
+    const std::size_t width = std::size_t(kl);
+    std::vector<uint8_t> sortedKeys(n * width);
+    std::vector<uint32_t> sortedRecnos(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i + 8 < n)
+            __builtin_prefetch(keys + std::size_t(items[i + 8].index) * width);
+        std::memcpy(sortedKeys.data() + i * width, keys + std::size_t(items[i].index) * width, width);
+        sortedRecnos[i] = items[i].recno;
+    }
+    if (kl > 16) {
+        std::vector<uint32_t> run;
+        std::vector<uint8_t> runKeys;
+        std::vector<uint32_t> runRecnos;
+        for (std::size_t from = 0; from < n;) {
+            std::size_t to = from + 1;
+            while (to < n && items[to].p0 == items[from].p0 && items[to].p1 == items[from].p1)
+                ++to;
+            if (to - from > 1) {
+                run.resize(to - from);
+                for (std::size_t i = 0; i < run.size(); ++i)
+                    run[i] = uint32_t(from + i);
+                const uint8_t *base = sortedKeys.data();
+                std::sort(run.begin(), run.end(), [&](uint32_t a, uint32_t b) {
+                    int c = std::memcmp(base + a * width + 16, base + b * width + 16, width - 16);
+                    if (desc)
+                        c = -c;
+                    return c ? c < 0 : sortedRecnos[a] < sortedRecnos[b];
+                });
+                runKeys.resize(run.size() * width);
+                runRecnos.resize(run.size());
+                for (std::size_t i = 0; i < run.size(); ++i) {
+                    std::memcpy(runKeys.data() + i * width, base + run[i] * width, width);
+                    runRecnos[i] = sortedRecnos[run[i]];
+                }
+                std::memcpy(sortedKeys.data() + from * width, runKeys.data(), runKeys.size());
+                std::copy(runRecnos.begin(), runRecnos.end(), sortedRecnos.begin() + std::ptrdiff_t(from));
+            }
+            from = to;
+        }
+    }
     items = std::vector<Item>();
-    auto keyAt = [&](std::size_t i) { return keys + std::size_t(order[i]) * kl; };
-    auto recAt = [&](std::size_t i) { return input.recnos[order[i]]; };
+    input.keys = std::vector<uint8_t>();
+    auto keyAt = [&](std::size_t i) { return sortedKeys.data() + i * width; };
+    auto recAt = [&](std::size_t i) { return sortedRecnos[i]; };
 
     // Leaves: fill each page while the next entry still fits.
     std::vector<std::size_t> leafStart{0};

@@ -21,7 +21,8 @@ public:
     // Lays out `tagSpec` with the entries of `input` (sorted here in key, then
     // record-number order) as pages starting at byte `base` of the file:
     // two header pages, the leaves, then each interior level. `image`
-    // receives the bytes, `root` the root page's offset.
+    // receives the bytes, `root` the root page's offset. The input's keys
+    // are used up (moved into sorted order).
     static Status build(const CdxTagSpec &tagSpec, CdxBuildInput &input, uint32_t base,
                         std::vector<uint8_t> &image, uint32_t &root);
 

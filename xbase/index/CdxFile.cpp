@@ -282,6 +282,40 @@ Status CdxFile::readPage(uint32_t offset, uint8_t *page)
     return Status::ok();
 }
 
+Status CdxFile::peekNode(uint32_t offset, int keyLength, uint8_t pad, ReadAhead &ahead, CdxNode &scratch,
+                         const CdxNode *&out, bool recnosOnly)
+{
+    auto it = m_cache.find(offset);
+    if (it != m_cache.end()) {
+        if (it->second->keyLength != keyLength)
+            return Status::corrupt(m_path + ": page " + std::to_string(offset) + " belongs to two trees");
+        out = it->second.get();
+        return Status::ok();
+    }
+    if (offset < 2 * kPageSize || offset % kPageSize || uint64_t(offset) + kPageSize > m_size)
+        return Status::corrupt(m_path + ": page offset " + std::to_string(offset) +
+                               " is not a tree page of the file (" + std::to_string(m_size) + " bytes)");
+    constexpr uint64_t kRun = 64 * kPageSize;
+    if (offset < ahead.start || offset + kPageSize > ahead.start + ahead.pages.size()) {
+        const uint64_t n = std::min<uint64_t>(kRun, m_size - offset);
+        ahead.pages.resize(std::size_t(n));
+        std::size_t got = 0;
+        Status s = m_file->read(offset, ahead.pages.data(), std::size_t(n), &got);
+        if (!s)
+            return s;
+        if (got < kPageSize)
+            return Status::corrupt(m_path + ": page " + std::to_string(offset) + " is cut off");
+        ahead.pages.resize(got - got % kPageSize);
+        ahead.start = offset;
+    }
+    Status s = CdxNode::decode(ahead.pages.data() + (offset - ahead.start), offset, keyLength, pad, scratch,
+                               recnosOnly);
+    if (!s)
+        return Status::corrupt(m_path + ": " + s.detail());
+    out = &scratch;
+    return Status::ok();
+}
+
 Status CdxFile::readTagHeader(uint32_t offset, const std::string &name, CdxTag &tag)
 {
     uint8_t hdr[2 * kPageSize];

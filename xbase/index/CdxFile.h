@@ -101,7 +101,7 @@ public:
     CdxTag *tag(int i) const { return m_tags[std::size_t(i)]; }
     CdxTag *findTag(const std::string &name) const;
 
-    // Adds a tag built from `input` (sorted here), replacing a tag of the
+    // Adds a tag built from `input` (sorted here, its keys used up), replacing a tag of the
     // same name. The pages are written bottom-up at the end of the file (or
     // into free pages of a replaced tag), then the tag joins the directory.
     // BadArgument for a bad name or key length; IoError from the disk.
@@ -171,6 +171,19 @@ public:
 
     // Raw page read for checks and tools (no cache).
     Status readPage(uint32_t offset, uint8_t *page);
+
+    // A page for one look in a long sequential walk: the cached node when
+    // there is one, else the page decoded into `scratch` without caching
+    // it, read ahead in runs of pages through `ahead`, so that a walk over
+    // a whole tag neither fills the cache nor reads page by page.
+    struct ReadAhead {
+        std::vector<uint8_t> pages;
+        uint64_t start = 0;
+    };
+    // With `recnosOnly` a page that is not cached is decoded without its
+    // keys.
+    Status peekNode(uint32_t offset, int keyLength, uint8_t pad, ReadAhead &ahead, CdxNode &scratch,
+                    const CdxNode *&out, bool recnosOnly = false);
 
 private:
     CdxFile(Env *env, std::string path, std::unique_ptr<File> file, bool writable, bool exclusive);

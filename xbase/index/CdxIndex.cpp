@@ -294,12 +294,18 @@ Status CdxIndex::keyWith(const Bound &b, const char *record, uint32_t recno, boo
                 return Status::ok();
             }
     }
+    if (b.type == ValueType::Character) {
+        // Straight into the caller's buffer: tag builds call this per record.
+        if (!(s = b.key->key(*m_context, m_settings, *key)))
+            return s;
+        key->resize(std::size_t(kl - (nullable ? 1 : 0)), ' ');
+        if (nullable)
+            key->insert(key->begin(), '\x80');
+        return Status::ok();
+    }
     std::string value;
     switch (b.type) {
     case ValueType::Character:
-        if (!(s = b.key->key(*m_context, m_settings, value)))
-            return s;
-        value = CdxKey::character(value, kl - (nullable ? 1 : 0));
         break;
     case ValueType::Logical: {
         bool yes = false;

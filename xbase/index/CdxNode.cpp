@@ -170,7 +170,8 @@ void CdxNode::encodeLeafEntries(uint8_t *page, int count, int keyLength, const u
     putU16(page + 12, uint16_t(end - kLeafHeader - count * size));
 }
 
-Status CdxNode::decode(const uint8_t *page, uint32_t offset, int keyLength, uint8_t pad, CdxNode &out)
+Status CdxNode::decode(const uint8_t *page, uint32_t offset, int keyLength, uint8_t pad, CdxNode &out,
+                       bool recnosOnly)
 {
     auto bad = [&](const std::string &what) {
         return Status::corrupt("page " + std::to_string(offset) + ": " + what);
@@ -186,7 +187,8 @@ Status CdxNode::decode(const uint8_t *page, uint32_t offset, int keyLength, uint
     if (out.attribute > 7)
         return bad("attribute " + std::to_string(out.attribute) + " is not a tree page");
     out.attribute &= 0x03;
-    out.keys.resize(std::size_t(n) * keyLength);
+    recnosOnly = recnosOnly && out.isLeaf();
+    out.keys.resize(recnosOnly ? 0 : std::size_t(n) * keyLength);
     out.recnos.resize(std::size_t(n));
     if (!out.isLeaf()) {
         if (kInteriorHeader + n * (keyLength + 8) > int(kPageSize))
@@ -226,13 +228,15 @@ Status CdxNode::decode(const uint8_t *page, uint32_t offset, int keyLength, uint
                        std::to_string(keyLength));
         if (end - stored < floor)
             return bad("leaf entry " + std::to_string(i) + ": key bytes run into the entry array");
+        out.recnos[std::size_t(i)] = recno;
+        end -= stored;
+        if (recnosOnly)
+            continue;
         uint8_t *k = out.keys.data() + std::size_t(i) * keyLength;
         if (dup)
             std::memcpy(k, k - keyLength, std::size_t(dup));
-        end -= stored;
         std::memcpy(k + dup, page + end, std::size_t(stored));
         std::memset(k + dup + stored, pad, std::size_t(trail));
-        out.recnos[std::size_t(i)] = recno;
     }
     return Status::ok();
 }

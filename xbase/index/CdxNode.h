@@ -42,7 +42,9 @@ public:
     // when counts, bit widths or key bytes do not fit the page. `pad` is the
     // byte that trailing counts stand for.
     static Status decode(const uint8_t *page, uint32_t offset, int keyLength, uint8_t pad,
-                         CdxNode &out);
+                         CdxNode &out, bool recnosOnly = false);
+    // With `recnosOnly` the keys are left out (keys stays empty): for walks
+    // that need only the record numbers of a leaf.
     // Whether the node fits one page in its encoded form.
     bool fits() const;
     // Writes the node into `page` (512 bytes). The node must fit.

@@ -379,16 +379,22 @@ Status CdxOrder::collect(const CdxKeyRange &range, const std::function<void(uint
     Status s = enter(scope, &t);
     if (!s)
         return s;
-    CdxTag *tag = m_index.tag(t);
-    CdxPosition pos;
-    s = range.lowLength ? tag->seek(bytes(range.low), range.lowLength, pos) : tag->first(pos);
-    while (s && pos.valid()) {
-        if (range.highLength && tag->compare(bytes(pos.key), bytes(range.high), range.highLength) > 0)
-            break;
-        visit(pos.recno);
-        s = tag->next(pos);
-    }
-    return s;
+    uint64_t n = 0;
+    return m_index.tag(t)->scanRange(bytes(range.low), range.lowLength, bytes(range.high), range.highLength, visit,
+                                     &n);
+}
+
+Status CdxOrder::keyCount(const std::function<void(uint32_t)> &visit, uint64_t *count)
+{
+    *count = 0;
+    CdxFile::ReadScope scope(&m_index.file());
+    int t;
+    Status s = enter(scope, &t);
+    if (!s)
+        return s;
+    const CdxKeyRange none;
+    const CdxKeyRange &r = m_scoped ? m_scope : none;
+    return m_index.tag(t)->scanRange(bytes(r.low), r.lowLength, bytes(r.high), r.highLength, visit, count);
 }
 
 } // namespace xb

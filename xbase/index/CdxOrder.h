@@ -47,6 +47,9 @@ public:
     // Every record number from the key range, in key order (the query
     // planner's narrowing); `range` as CdxIndex::searchRange gives it.
     Status collect(const CdxKeyRange &range, const std::function<void(uint32_t)> &visit);
+    // The keys the order shows (its scope and query range), counted from
+    // the index alone; `visit` (may be empty) gets their record numbers.
+    Status keyCount(const std::function<void(uint32_t)> &visit, uint64_t *count);
 
 private:
     Status enter(CdxFile::ReadScope &scope, int *tag);

@@ -11,8 +11,10 @@ void CdxOrderSet::listen()
 {
     if (m_index)
         m_index->setChangeListener([this](uint32_t recno) {
-            if (m_planned)
+            if (m_planned) {
                 m_candidates.set(recno);
+                m_changed.insert(recno);
+            }
         });
 }
 
@@ -78,8 +80,10 @@ Status CdxOrderSet::plan(const Expression &filter, const EvalSettings &settings,
     m_filterSettings = settings;
     m_foreignSeen = m_index->file().foreignChanges();
     bool planned = false;
+    bool exact = false;
     Status s = QueryPlanner::plan(*m_index, filter, settings, recordCount, m_candidates, &planned, &m_description,
-                                  &m_ranges);
+                                  &m_ranges, &exact);
+    m_exact = s && planned && exact;
     m_planned = s && planned;
     for (auto &[name, order] : m_orders) {
         auto r = m_ranges.find(name);
@@ -92,6 +96,8 @@ void CdxOrderSet::clearQuery()
 {
     m_filter = nullptr;
     m_planned = false;
+    m_exact = false;
+    m_changed.clear();
     m_description.clear();
     m_candidates = QueryCandidates();
     m_ranges.clear();

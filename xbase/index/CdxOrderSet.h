@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 namespace xb {
 
@@ -55,6 +56,27 @@ public:
     Status sync();
     // Whether `recno` may match the filter (always true without a plan).
     bool candidate(uint32_t recno) const { return !m_planned || m_candidates.test(recno); }
+    // Whether the plan holds exactly the records the filter accepts.
+    bool exact() const { return m_planned && m_exact; }
+    // The number of records an exact plan accepts among `recordCount`
+    // records, when the plan alone tells it (nothing changed or appended
+    // since, the same comparison rules): true with *count set.
+    bool decidedCount(uint32_t recordCount, const EvalSettings &now, int64_t *count) const
+    {
+        if (!exact() || now.exact != m_filterSettings.exact || !m_changed.empty() ||
+            recordCount != m_candidates.size())
+            return false;
+        *count = int64_t(m_candidates.count());
+        return true;
+    }
+    // Whether the plan alone says that `recno` matches: an exact plan's
+    // candidate that has not changed since the plan was made, while the
+    // comparison rules (`now`) are still those the plan was made with.
+    bool decides(uint32_t recno, const EvalSettings &now) const
+    {
+        return exact() && now.exact == m_filterSettings.exact && recno <= m_candidates.size() &&
+               m_candidates.test(recno) && !m_changed.count(recno);
+    }
     // The first candidate >= `from` (a number past the plan's records when
     // none is left there; every later record is a candidate).
     uint32_t nextCandidate(uint32_t from) const { return m_planned ? m_candidates.next(from) : from; }
@@ -71,6 +93,8 @@ private:
     EvalSettings m_filterSettings;
     QueryCandidates m_candidates;
     bool m_planned = false;
+    bool m_exact = false;
+    std::unordered_set<uint32_t> m_changed; // records changed since the plan
     std::string m_description;
     std::map<std::string, CdxKeyRange> m_ranges; // the plan's range per tag name
     uint64_t m_foreignSeen = 0;

@@ -508,6 +508,149 @@ Status CdxTag::walk(const std::function<bool(const uint8_t *, uint32_t)> &visit)
     }
 }
 
+Status CdxTag::scanRange(const uint8_t *low, int lowLength, const uint8_t *high, int highLength,
+                         const std::function<void(uint32_t)> &visit, uint64_t *count)
+{
+    *count = 0;
+    lowLength = std::min(lowLength, m_keyLength);
+    highLength = std::min(highLength, m_keyLength);
+    std::vector<Step> path;
+    if (lowLength > 0) {
+        Status s = descend(low, lowLength, 0, kLowerPrefix, path);
+        if (!s)
+            return s;
+    } else {
+        uint32_t offset = m_root;
+        for (int depth = 0;; ++depth) {
+            if (depth >= kMaxDepth)
+                return Status::corrupt(m_file->path() + ": tag " + m_name + " is too deep");
+            CdxNode *n;
+            Status s = load(offset, n);
+            if (!s)
+                return s;
+            path.push_back({n, 0});
+            if (n->isLeaf())
+                break;
+            if (n->count() == 0)
+                return Status::corrupt(m_file->path() + ": tag " + m_name + ": interior page " +
+                                       std::to_string(offset) + " has no entries");
+            offset = n->children.front();
+        }
+    }
+    // The entries of one leaf from `index` on; false once past `high`.
+    auto takeLeaf = [&](const CdxNode *n, int index) {
+        const int c = n->count();
+        int end = c;
+        if (highLength > 0 && c > index && compare(n->key(c - 1), high, highLength) > 0) {
+            int lo = index, hi = c;
+            while (lo < hi) {
+                const int mid = (lo + hi) / 2;
+                if (compare(n->key(mid), high, highLength) <= 0)
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+            end = lo;
+        }
+        if (visit)
+            for (int i = index; i < end; ++i)
+                visit(n->recnos[std::size_t(i)]);
+        if (end > index)
+            *count += uint64_t(end - index);
+        return end == c;
+    };
+    if (!takeLeaf(path.back().node, path.back().index) || path.size() < 2)
+        return Status::ok();
+    // The leaves to the right, told by their parents: a parent's entry holds
+    // its leaf's last key, so a leaf that ends inside the range is taken
+    // whole (its record numbers only) and the first that does not is read
+    // key by key.
+    const CdxNode *parent = path[path.size() - 2].node;
+    int at = path[path.size() - 2].index;
+    uint32_t from = path.back().node->offset;
+    CdxFile::ReadAhead ahead;
+    CdxNode scratch;
+    const uint64_t pages = m_file->fileSize() / kPageSize;
+    for (uint64_t guard = 0;; ++guard) {
+        if (guard > 2 * pages)
+            return Status::corrupt(m_file->path() + ": tag " + m_name + ": sibling chain loops");
+        if (++at >= parent->count()) {
+            if (parent->right == kNoPage)
+                return Status::ok();
+            CdxNode *next;
+            Status s = load(parent->right, next);
+            if (!s)
+                return s;
+            if (next->isLeaf())
+                return Status::corrupt(m_file->path() + ": tag " + m_name + ": page " +
+                                       std::to_string(parent->right) + " is a leaf beside an interior page");
+            parent = next;
+            at = -1;
+            continue;
+        }
+        const uint32_t child = parent->children[std::size_t(at)];
+        const bool whole = highLength == 0 || compare(parent->key(at), high, highLength) <= 0;
+        const CdxNode *n = nullptr;
+        Status s = m_file->peekNode(child, m_keyLength, pad(), ahead, scratch, n, whole);
+        if (!s)
+            return s;
+        if (!n->isLeaf() || n->left != from)
+            return Status::corrupt(m_file->path() + ": tag " + m_name + ": broken sibling chain at page " +
+                                   std::to_string(child));
+        if (!whole) {
+            takeLeaf(n, 0);
+            return Status::ok();
+        }
+        if (visit)
+            for (uint32_t r : n->recnos)
+                visit(r);
+        *count += uint64_t(n->count());
+        from = child;
+    }
+}
+
+// Sizes that turn a path into a place: full[d] is the number of keys below
+// a full node at depth d (the leftmost path's counts multiplied up), spine[d]
+// the number below the rightmost node at depth d. Trees built bottom-up are
+// full except along their right edge; elsewhere the result is an estimate.
+Status CdxTag::shape(std::vector<double> &full, std::vector<double> &spine)
+{
+    full.clear();
+    spine.clear();
+    std::vector<int> left, right;
+    for (int side = 0; side < 2; ++side) {
+        std::vector<int> &counts = side == 0 ? left : right;
+        uint32_t offset = m_root;
+        for (int depth = 0;; ++depth) {
+            if (depth >= kMaxDepth)
+                return Status::corrupt(m_file->path() + ": tag " + m_name + " is too deep");
+            CdxNode *n;
+            Status s = load(offset, n);
+            if (!s)
+                return s;
+            counts.push_back(n->count());
+            if (n->isLeaf())
+                break;
+            if (n->count() == 0)
+                return Status::corrupt(m_file->path() + ": tag " + m_name + ": interior page " +
+                                       std::to_string(offset) + " has no entries");
+            offset = side == 0 ? n->children.front() : n->children.back();
+        }
+    }
+    if (left.size() != right.size())
+        return Status::corrupt(m_file->path() + ": tag " + m_name + ": leaves at different depths");
+    const std::size_t h = left.size();
+    full.assign(h, 0);
+    spine.assign(h, 0);
+    full[h - 1] = std::max(1, left[h - 1]);
+    spine[h - 1] = right[h - 1];
+    for (std::size_t d = h - 1; d-- > 0;) {
+        full[d] = std::max(1, left[d]) * full[d + 1];
+        spine[d] = std::max(0, right[d] - 1) * full[d + 1] + spine[d + 1];
+    }
+    return Status::ok();
+}
+
 Status CdxTag::fraction(const CdxPosition &pos, double &out)
 {
     out = 0;
@@ -516,31 +659,40 @@ Status CdxTag::fraction(const CdxPosition &pos, double &out)
     std::vector<Step> path;
     Status s = descend(reinterpret_cast<const uint8_t *>(pos.key.data()), m_keyLength, pos.recno,
                        kExactEntry, path);
+    std::vector<double> full, spine;
+    if (s)
+        s = shape(full, spine);
     if (!s)
         return s;
-    double scale = 1;
-    for (const Step &st : path) {
-        int c = st.node->count();
+    double before = 0;
+    for (std::size_t d = 0; d < path.size() && d < full.size(); ++d) {
+        const Step &st = path[d];
+        const int c = st.node->count();
         if (c == 0)
             break;
-        out += scale * std::min(st.index, c - 1) / c;
-        scale /= c;
+        const int i = std::min(st.index, c - 1);
+        before += st.node->isLeaf() ? i : i * full[d + 1];
     }
-    out = std::clamp(out, 0.0, 1.0);
+    const double total = spine.empty() ? 0 : spine[0];
+    out = total > 1 ? std::clamp(before / (total - 1), 0.0, 1.0) : 0.0;
     return Status::ok();
 }
 
 Status CdxTag::seekFraction(double fraction, CdxPosition &pos)
 {
     pos.clear();
-    double f = std::clamp(fraction, 0.0, 1.0);
+    std::vector<double> full, spine;
+    Status s = shape(full, spine);
+    if (!s)
+        return s;
+    double target = std::clamp(fraction, 0.0, 1.0) * std::max(0.0, spine[0] - 1);
+    bool onSpine = true;
     uint32_t offset = m_root;
-    for (int depth = 0;; ++depth) {
-        if (depth >= kMaxDepth)
+    for (std::size_t depth = 0;; ++depth) {
+        if (depth >= std::size_t(kMaxDepth) || depth >= full.size())
             return Status::corrupt(m_file->path() + ": tag " + m_name + " is too deep");
         CdxNode *n;
-        Status s = load(offset, n);
-        if (!s)
+        if (!(s = load(offset, n)))
             return s;
         int c = n->count();
         if (c == 0) {
@@ -549,12 +701,16 @@ Status CdxTag::seekFraction(double fraction, CdxPosition &pos)
             return Status::corrupt(m_file->path() + ": tag " + m_name + ": interior page " +
                                    std::to_string(offset) + " has no entries");
         }
-        int i = std::min(int(f * c + 1e-9), c - 1);
-        f = std::clamp(f * c - i, 0.0, 1.0);
         if (n->isLeaf()) {
-            setPos(pos, n, i);
+            setPos(pos, n, std::min(int(target + 0.5), c - 1));
             return Status::ok();
         }
+        const double size = full[depth + 1];
+        int i = std::min(int(target / size + 1e-9), c - 1);
+        target = std::max(0.0, target - i * size);
+        onSpine = onSpine && i == c - 1;
+        if (onSpine)
+            target = std::min(target, std::max(0.0, spine[depth + 1] - 1));
         offset = n->children[std::size_t(i)];
     }
 }

@@ -89,8 +89,17 @@ public:
     // Corrupt on broken sibling links or a chain longer than the file.
     Status walk(const std::function<bool(const uint8_t *key, uint32_t recno)> &visit);
 
+    // The entries whose first `lowLength` bytes are >= `low` and whose
+    // first `highLength` bytes are <= `high` (a length of 0: that side is
+    // open), in key order: `visit` (may be empty) gets each record number,
+    // *count their number. The leaves are read in runs and not cached, so
+    // counting a whole tag costs neither memory nor a read per page.
+    Status scanRange(const uint8_t *low, int lowLength, const uint8_t *high, int highLength,
+                     const std::function<void(uint32_t recno)> &visit, uint64_t *count);
+
     // Approximate place of a position in key order, 0..1, from its path's
-    // indices (interior pages carry no counts); and the inverse.
+    // indices weighed by the sizes of full subtrees and of the right edge
+    // (interior pages carry no counts); and the inverse.
     Status fraction(const CdxPosition &pos, double &out);
     Status seekFraction(double fraction, CdxPosition &pos);
 
@@ -106,6 +115,7 @@ private:
     Status descend(const uint8_t *key, int length, uint32_t recno, int mode, std::vector<Step> &path);
     void setPos(CdxPosition &pos, const CdxNode *leaf, int index) const;
     Status fixUpwards(std::vector<Step> &path, int level);
+    Status shape(std::vector<double> &full, std::vector<double> &spine);
     int compareEntry(const uint8_t *a, uint32_t ra, const uint8_t *b, uint32_t rb) const;
 
     CdxFile *m_file;

@@ -66,10 +66,42 @@ uint64_t QueryCandidates::count() const
 
 namespace {
 
-// The key range of tag `t` a comparison term stands for; false when the
-// term cannot use the tag.
-bool rangeFor(CdxIndex &index, int t, const Conjunct &c, CdxKeyRange &range)
+// The smallest byte string of `bytes`' length that is greater than it, as
+// a prefix (the bytes after it may be anything): the last byte below 0xFF
+// raised by one, the rest cut. False when every byte is 0xFF.
+bool successorPrefix(std::string &bytes)
 {
+    while (!bytes.empty() && static_cast<uint8_t>(bytes.back()) == 0xFF)
+        bytes.pop_back();
+    if (bytes.empty())
+        return false;
+    bytes.back() = char(static_cast<uint8_t>(bytes.back()) + 1);
+    return true;
+}
+
+// The greatest byte string of `bytes`' length below it, as a prefix
+// followed by 0xFF bytes: the last byte above 0x00 lowered by one, the rest
+// cut. False when every byte is 0x00.
+bool predecessorPrefix(std::string &bytes)
+{
+    while (!bytes.empty() && bytes.back() == 0)
+        bytes.pop_back();
+    if (bytes.empty())
+        return false;
+    bytes.back() = char(static_cast<uint8_t>(bytes.back()) - 1);
+    return true;
+}
+
+// The key range of tag `t` a comparison term stands for; false when the
+// term cannot use the tag. *exact tells whether the range holds exactly the
+// keys of the records the term accepts, so that the term need not be
+// evaluated: a character comparison with Exact off compares the subject's
+// first bytes with the constant, as the key's first bytes compare; numbers
+// and dates are encoded so that their bytes sort as their values.
+bool rangeFor(CdxIndex &index, int t, const Conjunct &c, const EvalSettings &settings, CdxKeyRange &range,
+              bool *exact)
+{
+    *exact = false;
     CdxTag *tag = index.tag(t);
     if (!index.tagProblem(t).empty() || !tag->forExpression().empty() || tag->unique() || tag->nullable() ||
         tag->descending())
@@ -116,6 +148,17 @@ bool rangeFor(CdxIndex &index, int t, const Conjunct &c, CdxKeyRange &range)
     } else {
         return false;
     }
+    const bool numeric = tag->keyType() != CdxKeyType::Character;
+    const bool strict = c.op == CompareOp::Greater || c.op == CompareOp::Less;
+    *exact = (numeric || !settings.exact) && c.op != CompareOp::ExactEqual;
+    if (*exact && strict) {
+        // x > c is x >= the successor of c on c's length; x < c likewise.
+        std::string moved = bytes;
+        if (c.op == CompareOp::Greater ? successorPrefix(moved) : predecessorPrefix(moved))
+            bytes = moved;
+        else
+            *exact = false;
+    }
     range = CdxKeyRange();
     if (lower) {
         range.low = bytes;
@@ -132,9 +175,10 @@ bool rangeFor(CdxIndex &index, int t, const Conjunct &c, CdxKeyRange &range)
 
 Status QueryPlanner::plan(CdxIndex &index, const Expression &filter, const EvalSettings &settings,
                           uint32_t recordCount, QueryCandidates &out, bool *planned, std::string *description,
-                          std::map<std::string, CdxKeyRange> *tagRanges)
+                          std::map<std::string, CdxKeyRange> *tagRanges, bool *decided)
 {
     *planned = false;
+    bool allExact = true;
     if (description)
         description->clear();
     Status s = index.refresh();
@@ -143,10 +187,16 @@ Status QueryPlanner::plan(CdxIndex &index, const Expression &filter, const EvalS
     // One range per tag, narrowed by every term that uses it.
     std::map<int, CdxKeyRange> ranges;
     for (const Conjunct &c : filter.conjuncts(settings)) {
+        if (!c.isComparison && c.text == ".T.")
+            continue; // the filter dialog's leading term
+        bool used = false;
         for (int t = 0; t < index.tagCount(); ++t) {
             CdxKeyRange range;
-            if (!rangeFor(index, t, c, range))
+            bool exact = false;
+            if (!rangeFor(index, t, c, settings, range, &exact))
                 continue;
+            used = true;
+            allExact = allExact && exact;
             auto [it, fresh] = ranges.emplace(t, range);
             if (!fresh)
                 narrowRange(it->second, range);
@@ -154,6 +204,7 @@ Status QueryPlanner::plan(CdxIndex &index, const Expression &filter, const EvalS
                 *description += (description->empty() ? "" : ", ") + c.text + " on tag " + index.tag(t)->name();
             break;
         }
+        allExact = allExact && used;
     }
     QueryCandidates result;
     bool any = false;
@@ -173,6 +224,8 @@ Status QueryPlanner::plan(CdxIndex &index, const Expression &filter, const EvalS
     if (any) {
         out = std::move(result);
         *planned = true;
+        if (decided)
+            *decided = allExact;
         if (tagRanges) {
             tagRanges->clear();
             for (auto &[t, range] : ranges)

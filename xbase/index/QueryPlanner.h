@@ -48,9 +48,12 @@ public:
     // untouched) when no term can use a tag; `description` names the terms
     // and tags used ("UPPER(FAMNAME)>=\"M\" on tag 1").
     // `tagRanges`, when given, receives each used tag's key range by tag name.
+    // `decided`, when given, tells whether the candidates are exactly the
+    // records the filter accepts (every term's range is exact), so that the
+    // filter need not be evaluated on them.
     static Status plan(CdxIndex &index, const Expression &filter, const EvalSettings &settings,
                        uint32_t recordCount, QueryCandidates &out, bool *planned, std::string *description,
-                       std::map<std::string, CdxKeyRange> *tagRanges = nullptr);
+                       std::map<std::string, CdxKeyRange> *tagRanges = nullptr, bool *decided = nullptr);
 };
 
 } // namespace xb

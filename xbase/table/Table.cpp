@@ -486,10 +486,11 @@ Status Table::read(uint32_t recno, char *record)
         return Status::ok();
     }
     if (recno < i.cacheFirst || recno >= i.cacheFirst + i.cacheCount) {
-        // Read ahead when walking forward, a single record otherwise.
+        // Read ahead when walking forward (also over small gaps, as a
+        // query's candidates are read), a single record otherwise.
         uint32_t last = i.pending.empty() ? i.count : i.pendingFirst - 1;
         uint32_t n = 1;
-        if (recno == i.lastRead + 1)
+        if (recno > i.lastRead && recno - i.lastRead <= 16)
             n = std::max<uint32_t>(1, std::min<uint32_t>(uint32_t(kReadAhead / rl), last - recno + 1));
         i.cache.resize(uint64_t(n) * rl);
         std::size_t got = 0;

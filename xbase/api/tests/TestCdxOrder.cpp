@@ -11,6 +11,7 @@
 #include "xbase/testing/CdxTestUtil.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 using namespace xb;
@@ -326,4 +327,100 @@ TEST_F(CdxOrderTest, ASeekPassesOverHiddenRecordsToTheNextWithTheSameKey)
     ASSERT_TRUE(xb_Delete());
     EXPECT_FALSE(xb_Seek(key.c_str()));
     EXPECT_TRUE(xb_Eof());
+}
+
+TEST_F(CdxOrderTest, QueriesTheTagsDecideCountExactlyAndWalkLikeAScan)
+{
+    WorkArea *wa = Engine::instance().current();
+    ASSERT_NE(wa, nullptr);
+    auto fam = [](const Person &p) { return cp1252Upper(pad(p.fam, 37)); };
+    struct Case {
+        const char *filter;
+        std::function<bool(const Person &)> accepts;
+    } cases[] = {
+        {"UPPER(FAMNAME+VORNAME)>=\"M\".and.UPPER(FAMNAME+VORNAME)<\"Q\"",
+         [&](const Person &p) { return upperKey(p)[0] >= 'M' && upperKey(p)[0] < 'Q'; }},
+        {"UPPER(FAMNAME)>\"MEI\"", [&](const Person &p) { return fam(p).substr(0, 3) > "MEI"; }},
+        {"UPPER(FAMNAME)<\"MEI\"", [&](const Person &p) { return fam(p).substr(0, 3) < "MEI"; }},
+        {"UPPER(FAMNAME)=\"MA\"", [&](const Person &p) { return fam(p).substr(0, 2) == "MA"; }},
+        {"CASS_NO>42", [](const Person &p) { return p.cass > 42; }},
+        {"CASS_NO<42", [](const Person &p) { return p.cass < 42; }},
+        {".T..and.CASS_NO>=10.and.CASS_NO<=20", [](const Person &p) { return p.cass >= 10 && p.cass <= 20; }},
+    };
+    for (auto &c : cases) {
+        std::vector<long> expected;
+        for (std::size_t i = 0; i < people.size(); ++i)
+            if (c.accepts(people[i]))
+                expected.push_back(long(i + 1));
+        EXPECT_EQ(xb_Query(c.filter), long(expected.size())) << c.filter;
+        EXPECT_TRUE(wa->indexes()->exact()) << c.filter;
+        EXPECT_EQ(walk(), expected) << c.filter;
+        int exact = 0;
+        EXPECT_EQ(xb_KeyCount(&exact), long(expected.size())) << c.filter;
+        EXPECT_EQ(exact, 1);
+    }
+    // With Exact on a prefix no longer decides "=": the records are read.
+    xb_SetExact(1);
+    long exactOn = xb_Query("UPPER(FAMNAME)=\"MA\"");
+    EXPECT_FALSE(wa->indexes()->exact());
+    EXPECT_EQ(exactOn, 0);
+    xb_SetExact(0);
+    // A record changed after the query is judged by the filter again.
+    long before = xb_Query("CASS_NO>42");
+    auto match = std::find_if(people.begin(), people.end(), [](const Person &p) { return p.cass > 42; });
+    ASSERT_NE(match, people.end());
+    ASSERT_TRUE(xb_Go(long(match - people.begin()) + 1));
+    ASSERT_TRUE(xb_Rlock(xb_RecNo()));
+    ASSERT_TRUE(xb_Replace("CASS_NO", XB_REPLACE_TEXT, "1"));
+    ASSERT_TRUE(xb_Commit());
+    xb_Unlock(0);
+    EXPECT_EQ(xb_QueryRecCount(), before - 1);
+    EXPECT_EQ(long(walk().size()), before - 1);
+    xb_Query("");
+}
+
+TEST_F(CdxOrderTest, KeyCountsComeFromTheIndexAndStampsTellOfChanges)
+{
+    int exact = 0;
+    EXPECT_EQ(xb_KeyCount(&exact), 600);
+    EXPECT_EQ(exact, 1);
+    xb_SetOrder(xb_TagArea("1"));
+    EXPECT_EQ(xb_KeyCount(&exact), 600);
+    ASSERT_TRUE(xb_SetScope("M", "S"));
+    EXPECT_EQ(xb_KeyCount(&exact), xb_QueryRecCount());
+    EXPECT_EQ(exact, 1);
+    ASSERT_TRUE(xb_SetScope("", ""));
+    // Hidden deleted records are counted by the index: not exact.
+    for (long r : {5L, 50L, 500L}) {
+        ASSERT_TRUE(xb_Go(r));
+        ASSERT_TRUE(xb_Delete());
+    }
+    xb_SetDeleted(1);
+    EXPECT_EQ(xb_KeyCount(&exact), 600);
+    EXPECT_EQ(exact, 0);
+    EXPECT_EQ(xb_QueryRecCount(), 597);
+    xb_SetDeleted(0);
+
+    // Navigation does not move the stamp; another holder's append does.
+    const unsigned long long stamp = xb_ChangeStamp();
+    xb_GoTop();
+    xb_Skip(10);
+    EXPECT_EQ(xb_ChangeStamp(), stamp);
+    Engine other(Env::posix());
+    int a2 = 0;
+    ASSERT_TRUE(other.use(dir.file("ADRESS.DBF"), "OTHER", OpenMode::Shared, &a2));
+    ASSERT_TRUE(other.area(a2)->appendBlank());
+    const unsigned long long appended = xb_ChangeStamp();
+    EXPECT_NE(appended, stamp);
+    EXPECT_EQ(xb_KeyCount(&exact), 601);
+    // So does a key changed elsewhere, with the record count unchanged.
+    WorkArea *owa = other.area(a2);
+    ASSERT_TRUE(owa->go(1));
+    std::string rec(owa->table().recordLength(), ' ');
+    ASSERT_TRUE(owa->getRecord(rec.data()));
+    rec.replace(1, 5, "Zzzzz");
+    ASSERT_TRUE(owa->lockRecord(1));
+    ASSERT_TRUE(owa->putRecord(rec.data()));
+    owa->unlockRecord(0);
+    EXPECT_NE(xb_ChangeStamp(), appended);
 }
