@@ -131,37 +131,37 @@ void TfrmVideo::createDetailPages(QTabWidget *pages)
     p.placePair(p.label(17, "Sparte", dblcSparte), dblcSparte, 1, 0, 2);
     p.placePair(p.label(19, "&Beschreibung", dbeDescribe), dbeDescribe, 2, 0, 5);
     p.placePair(p.label(21, "&Regie", dbeRegie), dbeRegie, 3, 0);
-    p.placePair(p.label(23, "Darsteller", dbeDarsteller), dbeDarsteller, 3, 2, 3);
-    p.placePair(p.label(25, "Cassette &Nr.", dbeCass_No), dbeCass_No, 4, 0);
+    p.placePair(p.label(23, "Darsteller", dbeDarsteller), dbeDarsteller, 4, 0, 5);
+    p.placePair(p.label(25, "Cassette &Nr.", dbeCass_No), dbeCass_No, 5, 0);
     {
         auto *positions = new QHBoxLayout;
         positions->addWidget(dbePos_Von);
         positions->addWidget(p.label(29, "......bis:", dbePos_Bis));
         positions->addWidget(dbePos_Bis);
         positions->addStretch(1);
-        p.place(p.label(27, "Bandposition", dbePos_Von), 4, 2);
-        p.grid()->addLayout(positions, 4, 3, 1, 3);
+        p.place(p.label(27, "Bandposition", dbePos_Von), 5, 2);
+        p.grid()->addLayout(positions, 5, 3, 1, 3);
     }
     {
         auto *length = new QHBoxLayout;
         length->addWidget(dbeLaenge);
         length->addWidget(p.label(33, "Std."));
         length->addStretch(1);
-        p.place(p.label(31, "Film&länge", dbeLaenge), 5, 0);
-        p.grid()->addLayout(length, 5, 1);
+        p.place(p.label(31, "Film&länge", dbeLaenge), 6, 0);
+        p.grid()->addLayout(length, 6, 1);
         auto *tape = new QHBoxLayout;
         tape->addWidget(dbcbCass_Len);
         tape->addWidget(p.label(36, "Min."));
         tape->addSpacing(12);
         tape->addWidget(dbcbStereo);
         tape->addStretch(1);
-        p.place(p.label(34, "Bandlänge", dbcbCass_Len), 5, 2);
-        p.grid()->addLayout(tape, 5, 3, 1, 3);
+        p.place(p.label(34, "Bandlänge", dbcbCass_Len), 6, 2);
+        p.grid()->addLayout(tape, 6, 3, 1, 3);
     }
-    p.placePair(p.label(38, "&verliehen am:", dbcVerlDat), dbcVerlDat, 6, 0);
-    p.placePair(p.label(40, "an:", dbeVerl_Nam), dbeVerl_Nam, 6, 2, 3);
-    p.placePair(p.label(42, "von:", dbeVerl_Von), dbeVerl_Von, 7, 2, 3);
-    p.placePair(p.label(44, "&Wertung", dbvcbWertung), dbvcbWertung, 8, 0);
+    p.placePair(p.label(38, "&verliehen am:", dbcVerlDat), dbcVerlDat, 7, 0);
+    p.placePair(p.label(40, "an:", dbeVerl_Nam), dbeVerl_Nam, 7, 2, 3);
+    p.placePair(p.label(42, "von:", dbeVerl_Von), dbeVerl_Von, 8, 0);
+    p.placePair(p.label(44, "&Wertung", dbvcbWertung), dbvcbWertung, 8, 2, 3);
     {
         auto *money = new QHBoxLayout;
         money->addWidget(dbePreis);
@@ -169,10 +169,10 @@ void TfrmVideo::createDetailPages(QTabWidget *pages)
         money->addWidget(p.label(48, "Wert:", dbeWert));
         money->addWidget(dbeWert);
         money->addStretch(1);
-        p.place(p.label(46, "Preis:", dbePreis), 8, 2);
-        p.grid()->addLayout(money, 8, 3, 1, 3);
+        p.place(p.label(46, "Preis:", dbePreis), 9, 0);
+        p.grid()->addLayout(money, 9, 1);
     }
-    p.placePair(p.label(50, "Letzte Änderung:"), dbtL_Update, 9, 0, 2);
+    p.placePair(p.label(50, "Letzte Änderung:"), dbtL_Update, 9, 2, 3);
     p.grid()->setRowStretch(10, 1);
     p.grid()->setColumnStretch(1, 1);
     p.grid()->setColumnStretch(3, 1);
