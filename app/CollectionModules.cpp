@@ -2,8 +2,12 @@
 
 #include "app/TfrmZV_Main.h"
 #include "windows/TfrmAdress.h"
+#include "windows/TfrmBooks.h"
+#include "windows/TfrmVideo.h"
 
 void registerCollectionWindows()
 {
     TfrmZV_Main::registerModule(Module::Addresses, [](QWidget *parent) { return new TfrmAdress(parent); });
+    TfrmZV_Main::registerModule(Module::Videos, [](QWidget *parent) { return new TfrmVideo(parent); });
+    TfrmZV_Main::registerModule(Module::Books, [](QWidget *parent) { return new TfrmBooks(parent); });
 }

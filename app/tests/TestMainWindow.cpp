@@ -274,12 +274,18 @@ void TestMainWindow::creationMakesMissingTablesAndIndexes()
     main.sbtAdress->click();
     QCOMPARE(main.childWindows().size(), 1);
     QVERIFY(!main.sbtAdress->isEnabled());
+    // The video collection and the book library open beside it.
+    main.sbtVideo->click();
+    main.sbtBooks->click();
+    QCOMPARE(main.childWindows().size(), 3);
+    QVERIFY(!main.sbtVideo->isEnabled() && !main.sbtBooks->isEnabled());
     const QString shots = qEnvironmentVariable("TESSARON_SCREENSHOTS");
     if (!shots.isEmpty())
         main.grab().save(shots + QStringLiteral("/main-window-address-book.png"));
     main.Alleschlieen1->trigger();
     QTRY_VERIFY(main.childWindows().isEmpty());
     QVERIFY(!config().open(Module::Addresses));
+    QVERIFY(!config().open(Module::Videos) && !config().open(Module::Books));
 }
 
 TESSARON_TEST(TestMainWindow)
