@@ -49,7 +49,11 @@ QDateEdit *dateEdit(QWidget *parent, const char *name, int tag)
     auto *e = new QDateEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setCalendarPopup(true);
-    e->setDisplayFormat(platform::FormatSettings::current().shortDateFormat);
+    // The short date form, always with four-digit years.
+    QString format = platform::FormatSettings::current().shortDateFormat;
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    e->setDisplayFormat(format);
     e->setDate(QDate::currentDate());
     tk::setTag(e, tag);
     return e;
