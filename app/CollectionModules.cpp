@@ -3,6 +3,7 @@
 #include "app/TfrmZV_Main.h"
 #include "windows/TfrmAdress.h"
 #include "windows/TfrmBooks.h"
+#include "windows/TfrmTermin.h"
 #include "windows/TfrmVideo.h"
 
 void registerCollectionWindows()
@@ -10,4 +11,5 @@ void registerCollectionWindows()
     TfrmZV_Main::registerModule(Module::Addresses, [](QWidget *parent) { return new TfrmAdress(parent); });
     TfrmZV_Main::registerModule(Module::Videos, [](QWidget *parent) { return new TfrmVideo(parent); });
     TfrmZV_Main::registerModule(Module::Books, [](QWidget *parent) { return new TfrmBooks(parent); });
+    TfrmZV_Main::registerModule(Module::Appointments, [](QWidget *parent) { return new TfrmTermin(parent); });
 }
