@@ -20,6 +20,7 @@ inline constexpr int kModuleCount = 6;
 
 struct Config {
     QString ProgDir;    // 127, no trailing slash
+    QString ShareDir;   // the language files and the guide; ProgDir unless installed
     QString ZVData;     // 127, data directory
     QString Name;       // 30
     QString Adresse;    // 50

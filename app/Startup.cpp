@@ -5,12 +5,13 @@
 
 #include "app/CollectionModules.h"
 #include "app/Config.h"
+#include "app/Icons.h"
 #include "app/Language.h"
 #include "app/SplashWindow.h"
 #include "app/TPwDlg.h"
 #include "app/TfrmZV_Main.h"
+#include "platform/ProgramPlace.h"
 #include "platform/SingleInstance.h"
-#include "platform/SystemInfo.h"
 #include "toolkit/text/ExceptionGuard.h"
 #include "toolkit/text/MessageBox.h"
 
@@ -68,16 +69,31 @@ public:
     }
 };
 
+// A later start asked for the window: bring it up where the user is.
+void raiseWindow(QWidget &window)
+{
+    if (window.isMinimized())
+        window.showNormal();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 } // namespace
 
 int runTessaron(int argc, char **argv)
 {
     TessaronApplication app(argc, argv);
 
-    // 1. Configuration.
+    QApplication::setWindowIcon(appicons::programIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tessaron"));
+
+    // 1. Configuration, in the program's folder or, installed, the user's.
     Config &cfg = config();
     try {
-        LoadConfiguration(cfg, platform::SystemInfo::programDirectory());
+        const platform::ProgramPlace place = platform::ProgramPlace::current();
+        LoadConfiguration(cfg, place.home);
+        cfg.ShareDir = place.shareDir;
     } catch (const std::exception &e) {
         tk::MessageBox::error(nullptr, QString::fromLocal8Bit(e.what()));
         return 1;
@@ -91,6 +107,8 @@ int runTessaron(int argc, char **argv)
         splash->setStatus(QStringLiteral("Tessaron läuft bereits !"));
         splash->show();
         splash->repaint();
+        QApplication::processEvents();
+        instance.askHolderToRaise();
         QElapsedTimer elapsed;
         elapsed.start();
         while (elapsed.elapsed() < kAlreadyRunningMilliseconds)
@@ -130,6 +148,7 @@ int runTessaron(int argc, char **argv)
         QObject::connect(&mainWindow, &TfrmZV_Main::firstShown, &mainWindow,
                          [&mainWindow]() { QTimer::singleShot(0, &mainWindow, &QWidget::close); });
     }
+    instance.listenForRaiseRequests([&mainWindow] { raiseWindow(mainWindow); });
     mainWindow.show();
     return app.exec();
 }
