@@ -3,6 +3,7 @@
 // error reaches the error logger instead of Qt.
 #include "app/TfrmZV_Main.h"
 
+#include "app/HelpWindow.h"
 #include "app/Icons.h"
 #include "app/Language.h"
 #include "app/StartupDatabaseChecks.h"
@@ -551,10 +552,9 @@ void TfrmZV_Main::sbtInfoClick()
 
 void TfrmZV_Main::sbtHilfeClick()
 {
-    const QString help = config().ProgDir + QStringLiteral("/help/index.html");
-    if (QFileInfo::exists(help))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
-    else
+    const Config &cfg = config();
+    const QString share = cfg.ShareDir.isEmpty() ? cfg.ProgDir : cfg.ShareDir;
+    if (!HelpWindow::open(HelpWindow::folderFor(share, cfg.Language), this))
         showNotice();
 }
 

@@ -8,6 +8,7 @@
 // Writes OUTDIR/<name>-de.png and OUTDIR/<name>-en.png.
 #include "app/CollectionModules.h"
 #include "app/Config.h"
+#include "app/HelpWindow.h"
 #include "app/Icons.h"
 #include "app/Language.h"
 #include "app/TfrmZV_Main.h"
@@ -15,7 +16,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -68,6 +71,21 @@ void shootDialog(TfrmZV_Main &main, QToolButton *button, const QString &name, co
     const int children = main.childWindows().size();
     button->click();
     settle(700);
+    // A command that opened a window of its own (the help).
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top != &main && top->isVisible() && top->objectName() == QLatin1String("HelpWindow")) {
+            save(top, name, suffix);
+            // And a search, as the user finds a page.
+            if (auto *help = qobject_cast<HelpWindow *>(top)) {
+                help->searchField()->setText(suffix == QLatin1String("de") ? QStringLiteral("Modem")
+                                                                           : QStringLiteral("modem"));
+                emit help->searchField()->returnPressed();
+                settle();
+                save(help, name + QStringLiteral("-search"), suffix);
+            }
+            top->close();
+        }
+    }
     // A command that opened a child window instead.
     if (main.childWindows().size() > children) {
         save(main.childWindows().last()->widget(), name, suffix);
@@ -83,7 +101,13 @@ void shootLanguage(const QString &languageFile, const QString &suffix)
     Config &cfg = config();
     cfg = Config();
     LoadConfiguration(cfg, home.path());
-    cfg.ShareDir = QStringLiteral(TESSARON_SOURCE_DIR "/lang");
+    // The shipped files as an installation has them: language files and guide.
+    const QString share = home.filePath(QStringLiteral("share"));
+    QDir().mkpath(share);
+    for (const char *lng : {"QorvaGER.lng", "QorvaENG.lng"})
+        QFile::copy(QStringLiteral(TESSARON_SOURCE_DIR "/lang/") + QLatin1String(lng), share + QLatin1Char('/') + QLatin1String(lng));
+    QFile::link(QStringLiteral(TESSARON_SOURCE_DIR "/doc/help"), share + QStringLiteral("/help"));
+    cfg.ShareDir = share;
     cfg.Language = languageFile;
     cfg.ZVCalls = 1;
     cfg.Calculator = true;

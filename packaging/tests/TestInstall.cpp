@@ -84,6 +84,8 @@ void TestInstall::installsEveryFile()
     const QString id = QStringLiteral(TESSARON_APP_ID);
     for (const QString &file : {QStringLiteral("bin/tessaron"), QStringLiteral("bin/xbtool"),
                                 QStringLiteral("share/tessaron/QorvaGER.lng"), QStringLiteral("share/tessaron/QorvaENG.lng"),
+                                QStringLiteral("share/tessaron/help/de/index.html"),
+                                QStringLiteral("share/tessaron/help/en/images/main-window.png"),
                                 QStringLiteral("share/applications/") + id + QStringLiteral(".desktop"),
                                 QStringLiteral("share/metainfo/") + id + QStringLiteral(".metainfo.xml"),
                                 QStringLiteral("share/icons/hicolor/scalable/apps/") + id + QStringLiteral(".svg"),

@@ -29,7 +29,7 @@ done
 [ "$(dpkg-deb -f "$deb" Architecture)" = "$(dpkg --print-architecture)" ] || fail "wrong architecture"
 
 dpkg -x "$deb" "$work/root"
-for f in usr/bin/tessaron usr/bin/xbtool usr/share/tessaron/QorvaGER.lng usr/share/tessaron/QorvaENG.lng \
+for f in usr/bin/tessaron usr/bin/xbtool usr/share/tessaron/QorvaGER.lng usr/share/tessaron/QorvaENG.lng usr/share/tessaron/help/en/index.html \
          usr/share/applications/org.example.tessaron.desktop usr/share/metainfo/org.example.tessaron.metainfo.xml \
          usr/share/icons/hicolor/scalable/apps/org.example.tessaron.svg usr/share/man/man1/xbtool.1.gz; do
     [ -f "$work/root/$f" ] || fail "the package lacks /$f"
