@@ -28,6 +28,7 @@
 namespace {
 
 constexpr int kAlreadyRunningMilliseconds = 2000;
+constexpr int kRaiseWaitMilliseconds = 400;
 
 // Qt's own dialog texts (button captions and the like) in the language of
 // the chosen language file.
@@ -107,10 +108,12 @@ int runTessaron(int argc, char **argv)
         splash->setStatus(QStringLiteral("Tessaron läuft bereits !"));
         splash->show();
         splash->repaint();
-        QApplication::processEvents();
-        instance.askHolderToRaise();
         QElapsedTimer elapsed;
         elapsed.start();
+        QApplication::processEvents();
+        // The running one comes to the front; a hung one costs at most a
+        // moment of the two seconds.
+        instance.askHolderToRaise(kRaiseWaitMilliseconds);
         while (elapsed.elapsed() < kAlreadyRunningMilliseconds)
             QApplication::processEvents(QEventLoop::AllEvents, 50);
         return 0;
