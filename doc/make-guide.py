@@ -111,9 +111,9 @@ einen freien Text zu jedem Datensatz, die Seite „Tabelle“ eine Liste aller D
 <li>Die Knöpfe unten blättern zum ersten, vorigen, nächsten und letzten Datensatz,
 fügen einen neuen ein (+), löschen den aktuellen (−) und beginnen das Bearbeiten (▲).
 Erst dann nehmen die Felder Eingaben an.</li>
-<li>„OK“ speichert die Änderung, „Abbrechen“ verwirft sie. Beim Speichern merkt sich der
+<li>„OK“ speichert die Änderung, „Abbruch“ verwirft sie. Beim Speichern merkt sich der
 Datensatz das Datum der letzten Änderung.</li>
-<li>Die <b>Schnellsuche</b> springt beim Tippen zum ersten Datensatz, der mit dem Getippten
+<li>Die <b>Schnell-Suche</b> springt beim Tippen zum ersten Datensatz, der mit dem Getippten
 beginnt, in der aktuellen Sortierung.</li>
 <li>„Daten-Filter“ zeigt nur passende Datensätze (siehe <a href="filter.html">Filter</a>),
 „Drucken“ druckt Listen (siehe <a href="printing.html">Listen drucken</a>).</li>

@@ -12,6 +12,8 @@
 #include "app/Icons.h"
 #include "app/Language.h"
 #include "app/TfrmZV_Main.h"
+#include "storage/TXbaseDataSet.h"
+#include "toolkit/data/Field.h"
 #include "toolkit/text/MessageBox.h"
 
 #include <QApplication>
@@ -50,6 +52,35 @@ void save(QWidget *widget, const QString &name, const QString &suffix)
     if (widget->grab().save(path)) {
         std::printf("%s\n", qPrintable(path));
         ++g_written;
+    }
+}
+
+// A few addresses, so that the address book shows what it is for.
+void addSampleAddresses(const QString &dataDir)
+{
+    struct Person {
+        const char *name, *first, *street, *plz, *town, *phone, *sex;
+    };
+    const Person people[] = {
+        {"Bauer", "Anna", "Lindenweg 4", "50667", "K\xC3\xB6ln", "0221 557120", "W"},
+        {"Hoffmann", "Jakob", "Am Markt 12", "53111", "Bonn", "0228 98 31 44", "M"},
+        {"Keller", "Marie", "Rosenstra\xC3\x9F" "e 8", "40213", "D\xC3\xBCsseldorf", "0211 407733", "W"},
+        {"Wagner", "Paul", "Bergstra\xC3\x9F" "e 21", "51147", "K\xC3\xB6ln", "02203 66 19 02", "M"},
+    };
+    TXbaseDataSet ds;
+    ds.DatabaseName = dataDir;
+    ds.SetTableName(QStringLiteral("ADRESS.DBF"));
+    ds.Open();
+    int key = 1;
+    for (const Person &p : people) {
+        ds.Append();
+        const std::pair<const char *, const char *> values[] = {
+            {"FAMNAME", p.name}, {"VORNAME", p.first}, {"STRASSE", p.street}, {"STAAT", "D"}, {"PLZ", p.plz},
+            {"ORT", p.town},     {"TELNU", p.phone},   {"SEX", p.sex}};
+        for (const auto &[field, value] : values)
+            ds.FieldByName(QString::fromLatin1(field))->SetValue(QString::fromUtf8(value));
+        ds.FieldByName(QStringLiteral("INR"))->SetValue(QStringLiteral("SHOT%1").arg(key++, 11, 10, QLatin1Char('0')));
+        ds.Post();
     }
 }
 
@@ -115,6 +146,7 @@ void shootLanguage(const QString &languageFile, const QString &suffix)
         return;
 
     TfrmZV_Main main;
+    addSampleAddresses(cfg.ZVData);
     main.resize(820, 580);
     main.show();
     settle(500);
