@@ -68,6 +68,8 @@ struct Config {
 
     // Tessaron.INI in the program directory.
     QString iniPath() const;
+    // The folder of the files shipped with the program (language files, guide).
+    QString shareDir() const { return ShareDir.isEmpty() ? ProgDir : ShareDir; }
     platform::Profile profile() const;
 };
 

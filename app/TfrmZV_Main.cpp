@@ -553,8 +553,7 @@ void TfrmZV_Main::sbtInfoClick()
 void TfrmZV_Main::sbtHilfeClick()
 {
     const Config &cfg = config();
-    const QString share = cfg.ShareDir.isEmpty() ? cfg.ProgDir : cfg.ShareDir;
-    if (!HelpWindow::open(HelpWindow::folderFor(share, cfg.Language), this))
+    if (!HelpWindow::open(HelpWindow::folderFor(cfg.shareDir(), cfg.Language), this))
         showNotice();
 }
 
