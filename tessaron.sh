@@ -3,6 +3,7 @@
 #   ./tessaron.sh run     install what is missing, build a release build, start the program
 #   ./tessaron.sh test    install what is missing, build with sanitizers, run every test headless
 #   ./tessaron.sh bench   install what is missing, build a release build, run the benchmarks
+#   ./tessaron.sh package install what is missing, build a release build, write the Debian package
 set -eu
 
 cd "$(dirname "$0")"
@@ -10,9 +11,9 @@ top=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-  libcdio-dev libcdio-cdda-dev libsqlite3-dev libgtest-dev clang-14 libclang-rt-14-dev
+  qt6-svg-dev libcdio-dev libcdio-cdda-dev libsqlite3-dev libgtest-dev clang-14 libclang-rt-14-dev
   xvfb xauth poppler-utils fonts-liberation2 python3 python3-dbfread python3-dbf libdbd-xbase-perl
-  unzip zip"
+  dpkg-dev desktop-file-utils appstream unzip zip"
 
 install_missing() {
     missing=""
@@ -60,8 +61,16 @@ bench)
         fi
     done
     ;;
+package)
+    install_missing
+    configure "$top/build-release" -DCMAKE_BUILD_TYPE=Release -DTESSARON_TESTS=OFF
+    cmake --build "$top/build-release" -j "$jobs"
+    mkdir -p "$top/out"
+    cpack --config "$top/build-release/CPackConfig.cmake" -B "$top/out"
+    ls "$top"/out/*.deb
+    ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|package" >&2
     exit 2
     ;;
 esac

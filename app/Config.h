@@ -27,6 +27,7 @@ enum class CdPlayMode { Automatic = 0, Analog = 1, Digital = 2 };
 
 struct Config {
     QString ProgDir;    // 127, no trailing slash
+    QString ShareDir;   // the language files and the guide; ProgDir unless installed
     QString ZVData;     // 127, data directory
     QString Name;       // 30
     QString Adresse;    // 50
@@ -75,6 +76,8 @@ struct Config {
 
     // Tessaron.INI in the program directory.
     QString iniPath() const;
+    // The folder of the files shipped with the program (language files, guide).
+    QString shareDir() const { return ShareDir.isEmpty() ? ProgDir : ShareDir; }
     platform::Profile profile() const;
 };
 

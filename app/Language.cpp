@@ -48,7 +48,7 @@ QString languageLoadErrorText(const QString &fileName)
 
 bool LoadLanguage(const Config &cfg)
 {
-    QFile file(cfg.ProgDir + QLatin1Char('/') + cfg.Language);
+    QFile file(cfg.shareDir() + QLatin1Char('/') + cfg.Language);
     if (!file.open(QIODevice::ReadOnly)) {
         tk::MessageBox::error(nullptr, languageLoadErrorText(cfg.Language));
         return false;

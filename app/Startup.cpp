@@ -5,12 +5,13 @@
 
 #include "app/CollectionModules.h"
 #include "app/Config.h"
+#include "app/Icons.h"
 #include "app/Language.h"
 #include "app/SplashWindow.h"
 #include "app/TPwDlg.h"
 #include "app/TfrmZV_Main.h"
+#include "platform/ProgramPlace.h"
 #include "platform/SingleInstance.h"
-#include "platform/SystemInfo.h"
 #include "toolkit/text/ExceptionGuard.h"
 #include "toolkit/text/MessageBox.h"
 
@@ -27,6 +28,7 @@
 namespace {
 
 constexpr int kAlreadyRunningMilliseconds = 2000;
+constexpr int kRaiseWaitMilliseconds = 400;
 
 // Qt's own dialog texts (button captions and the like) in the language of
 // the chosen language file.
@@ -68,16 +70,31 @@ public:
     }
 };
 
+// A later start asked for the window: bring it up where the user is.
+void raiseWindow(QWidget &window)
+{
+    if (window.isMinimized())
+        window.showNormal();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 } // namespace
 
 int runTessaron(int argc, char **argv)
 {
     TessaronApplication app(argc, argv);
 
-    // 1. Configuration.
+    QApplication::setWindowIcon(appicons::programIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tessaron"));
+
+    // 1. Configuration, in the program's folder or, installed, the user's.
     Config &cfg = config();
     try {
-        LoadConfiguration(cfg, platform::SystemInfo::programDirectory());
+        const platform::ProgramPlace place = platform::ProgramPlace::current();
+        LoadConfiguration(cfg, place.home);
+        cfg.ShareDir = place.shareDir;
     } catch (const std::exception &e) {
         tk::MessageBox::error(nullptr, QString::fromLocal8Bit(e.what()));
         return 1;
@@ -93,6 +110,10 @@ int runTessaron(int argc, char **argv)
         splash->repaint();
         QElapsedTimer elapsed;
         elapsed.start();
+        QApplication::processEvents();
+        // The running one comes to the front; a hung one costs at most a
+        // moment of the two seconds.
+        instance.askHolderToRaise(kRaiseWaitMilliseconds);
         while (elapsed.elapsed() < kAlreadyRunningMilliseconds)
             QApplication::processEvents(QEventLoop::AllEvents, 50);
         return 0;
@@ -130,6 +151,7 @@ int runTessaron(int argc, char **argv)
         QObject::connect(&mainWindow, &TfrmZV_Main::firstShown, &mainWindow,
                          [&mainWindow]() { QTimer::singleShot(0, &mainWindow, &QWidget::close); });
     }
+    instance.listenForRaiseRequests([&mainWindow] { raiseWindow(mainWindow); });
     mainWindow.show();
     return app.exec();
 }

@@ -3,6 +3,8 @@
 // error reaches the error logger instead of Qt.
 #include "app/TfrmZV_Main.h"
 
+#include "app/HelpWindow.h"
+#include "app/Icons.h"
 #include "app/Language.h"
 #include "app/StartupDatabaseChecks.h"
 #include "app/TAppException.h"
@@ -60,29 +62,6 @@ std::map<Module, TfrmZV_Main::WindowFactory> &factories()
 {
     static std::map<Module, TfrmZV_Main::WindowFactory> map;
     return map;
-}
-
-// A tool bar picture: the desktop theme's icon when there is one, else a
-// drawn tile with a letter.
-QIcon toolIcon(const char *themeName, const QString &letter, const QColor &colour)
-{
-    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(themeName));
-    if (!themed.isNull())
-        return themed;
-    QPixmap pixmap(24, 24);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(colour);
-    painter.setPen(colour.darker(140));
-    painter.drawRoundedRect(QRectF(1.5, 1.5, 21, 21), 4, 4);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(13);
-    painter.setFont(font);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, letter);
-    return QIcon(pixmap);
 }
 
 // The client area's background picture: a quiet tile of diagonal lines.
@@ -242,6 +221,22 @@ void TfrmZV_Main::createMenu()
               {nullptr, nullptr, 0, nullptr},
               {&HelpAboutItem, "HelpAboutItem", 34, "Inf&o..."}});
 
+    const std::pair<QAction *, const char *> pictures[] = {
+        {mnuAdressen, "address-book"}, {mnuTermine, "appointment"}, {mnuMusik, "music"},
+        {mnuDisketten, "diskette"}, {mnuVideo, "video"}, {mnuBooks, "books"},
+        {mnuDruckereinrichten, "page-setup"}, {mnuDrucken, "print"}, {mnuBeenden, "exit"},
+        {EditUndoItem, "undo"}, {EditCutItem, "cut"}, {EditCopyItem, "copy"}, {EditPasteItem, "paste"},
+        {WindowTileItem, "window-tile"}, {WindowCascadeItem, "window-cascade"},
+        {WindowArrangeItem, "window-arrange"}, {WindowMinimizeItem, "window-minimize"},
+        {WindowMaximizeItem, "window-maximize"}, {Alleschlieen1, "window-close-all"},
+        {WindowCloseItem, "window-close"}, {Rechner1, "calculator"}, {DateiManager1, "file-manager"},
+        {DatenbankenWartung, "reference-tables"}, {mnuReIndex, "reindex"}, {Update1, "update"},
+        {Einstellungen1, "options"}, {HelpContentsItem, "help"}, {HelpSearchItem, "help-search"},
+        {HelpHowToUseItem, "help-howto"}, {HelpAboutItem, "info"},
+    };
+    for (const auto &[action, picture] : pictures)
+        action->setIcon(appicons::icon(QString::fromLatin1(picture)));
+
     mnuBeenden->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12));
     mnuDisketten->setVisible(false);
     mnuDisketten->setEnabled(false);
@@ -299,31 +294,29 @@ void TfrmZV_Main::createToolBar()
         QToolButton **target;
         const char *name;
         int tag;
-        const char *theme;
-        const char *letter;
-        QColor colour;
+        const char *icon;
     };
     const Button buttons[] = {
-        {&sbtAdress, "sbtAdress", 40, "x-office-address-book", "A", QColor(0x2f, 0x6d, 0xb5)},
-        {&sbtTermin, "sbtTermin", 41, "appointment-new", "T", QColor(0xe0, 0x8e, 0x2b)},
-        {&sbtMusik, "sbtMusik", 42, "audio-x-generic", "M", QColor(0x3a, 0x9a, 0x5b)},
-        {&sbtVideo, "sbtVideo", 44, "video-x-generic", "V", QColor(0xb0, 0x3a, 0x48)},
-        {&sbtBooks, "sbtBooks", 45, "accessories-dictionary", "B", QColor(0x7a, 0x4f, 0x9e)},
-        {&sbtDisketten, "sbtDisketten", 43, "media-floppy", "D", QColor(0x70, 0x70, 0x70)},
-        {&sbtPrint, "sbtPrint", 46, "document-print", "P", QColor(0x44, 0x55, 0x66)},
-        {&sbtCalendar, "sbtCalendar", 47, "x-office-calendar", "K", QColor(0xc0, 0x60, 0x30)},
-        {&sbtCalc, "sbtCalc", 48, "accessories-calculator", "R", QColor(0x30, 0x80, 0x90)},
-        {&sbtFileMgr, "sbtFileMgr", 49, "system-file-manager", "F", QColor(0x9a, 0x80, 0x30)},
-        {&sbtVordef, "sbtVordef", 50, "x-office-spreadsheet", "W", QColor(0x50, 0x70, 0x40)},
-        {&sbtConfig, "sbtConfig", 51, "preferences-system", "O", QColor(0x55, 0x55, 0x80)},
-        {&sbtInfo, "sbtInfo", 52, "help-about", "i", QColor(0x30, 0x60, 0xa0)},
-        {&sbtHilfe, "sbtHilfe", 53, "help-contents", "?", QColor(0x30, 0x60, 0xa0)},
-        {&sbtEnde, "sbtEnde", 54, "application-exit", "X", QColor(0x90, 0x30, 0x30)},
+        {&sbtAdress, "sbtAdress", 40, "address-book"},
+        {&sbtTermin, "sbtTermin", 41, "appointment"},
+        {&sbtMusik, "sbtMusik", 42, "music"},
+        {&sbtVideo, "sbtVideo", 44, "video"},
+        {&sbtBooks, "sbtBooks", 45, "books"},
+        {&sbtDisketten, "sbtDisketten", 43, "diskette"},
+        {&sbtPrint, "sbtPrint", 46, "print"},
+        {&sbtCalendar, "sbtCalendar", 47, "calendar"},
+        {&sbtCalc, "sbtCalc", 48, "calculator"},
+        {&sbtFileMgr, "sbtFileMgr", 49, "file-manager"},
+        {&sbtVordef, "sbtVordef", 50, "reference-tables"},
+        {&sbtConfig, "sbtConfig", 51, "options"},
+        {&sbtInfo, "sbtInfo", 52, "info"},
+        {&sbtHilfe, "sbtHilfe", 53, "help"},
+        {&sbtEnde, "sbtEnde", 54, "exit"},
     };
     for (const Button &b : buttons) {
         auto *button = new QToolButton(bar);
         button->setObjectName(QString::fromLatin1(b.name));
-        button->setIcon(toolIcon(b.theme, QString::fromLatin1(b.letter), b.colour));
+        button->setIcon(appicons::icon(QString::fromLatin1(b.icon)));
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         button->setAutoRaise(config().Style97);
         tk::setTag(button, b.tag);
@@ -575,10 +568,8 @@ void TfrmZV_Main::sbtInfoClick()
 
 void TfrmZV_Main::sbtHilfeClick()
 {
-    const QString help = config().ProgDir + QStringLiteral("/help/index.html");
-    if (QFileInfo::exists(help))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
-    else
+    const Config &cfg = config();
+    if (!HelpWindow::open(HelpWindow::folderFor(cfg.shareDir(), cfg.Language), this))
         showNotice();
 }
 

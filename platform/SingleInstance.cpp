@@ -1,6 +1,8 @@
 #include "platform/SingleInstance.h"
 
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 
 #include <cerrno>
 #include <cstring>
@@ -9,6 +11,11 @@
 #include <unistd.h>
 
 namespace platform {
+
+namespace {
+const QByteArray kRaiseRequest = "raise\n";
+const QByteArray kRaiseAnswer = "ok\n";
+} // namespace
 
 SingleInstance::SingleInstance(const QString &name) : m_name(name) {}
 
@@ -23,6 +30,13 @@ QString SingleInstance::lockPath() const
     if (!runtime.isEmpty() && ::access(QFile::encodeName(runtime).constData(), W_OK) == 0)
         return runtime + QLatin1Char('/') + m_name + QStringLiteral(".lock");
     return QStringLiteral("/tmp/%1-%2.lock").arg(m_name).arg(::getuid());
+}
+
+QString SingleInstance::socketPath() const
+{
+    QString path = lockPath();
+    path.chop(QStringLiteral(".lock").size());
+    return path + QStringLiteral(".sock");
 }
 
 bool SingleInstance::acquire()
@@ -47,11 +61,72 @@ bool SingleInstance::acquire()
 
 void SingleInstance::release()
 {
+    if (m_server) {
+        m_server->close();
+        m_server.reset();
+    }
     if (m_fd >= 0) {
         ::flock(m_fd, LOCK_UN);
         ::close(m_fd);
         m_fd = -1;
     }
+}
+
+bool SingleInstance::listenForRaiseRequests(std::function<void()> raiseRequested)
+{
+    if (m_fd < 0) {
+        m_error = QStringLiteral("the lock is not held");
+        return false;
+    }
+    // Holding the lock makes any socket file left there a dead one.
+    const QString path = socketPath();
+    QLocalServer::removeServer(path);
+    m_server = std::make_unique<QLocalServer>();
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(path)) {
+        m_error = m_server->errorString();
+        m_server.reset();
+        return false;
+    }
+    QLocalServer *server = m_server.get();
+    QObject::connect(server, &QLocalServer::newConnection, server, [server, raiseRequested] {
+        while (QLocalSocket *socket = server->nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, raiseRequested] {
+                // Requests are one short line; anything longer is not ours.
+                if (!socket->canReadLine()) {
+                    if (socket->bytesAvailable() > 64)
+                        socket->abort();
+                    return;
+                }
+                const QByteArray line = socket->readLine(64);
+                if (line == kRaiseRequest) {
+                    socket->write(kRaiseAnswer);
+                    socket->flush();
+                    if (raiseRequested)
+                        raiseRequested();
+                }
+                socket->disconnectFromServer();
+            });
+        }
+    });
+    return true;
+}
+
+bool SingleInstance::askHolderToRaise(int timeoutMs) const
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    socket.write(kRaiseRequest);
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return false;
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(timeoutMs))
+            return false;
+    }
+    return socket.readLine(64) == kRaiseAnswer;
 }
 
 } // namespace platform

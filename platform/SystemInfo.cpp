@@ -15,13 +15,6 @@ namespace platform {
 
 namespace {
 
-QString withoutTrailingSlash(QString path)
-{
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
-}
-
 QString xdg(const char *var, const QString &fallback)
 {
     const QString value = qEnvironmentVariable(var);
@@ -76,19 +69,6 @@ QString unescapeMount(const QString &field)
 }
 
 } // namespace
-
-QString SystemInfo::programDirectory()
-{
-    const QString home = qEnvironmentVariable("TESSARON_HOME");
-    if (!home.isEmpty())
-        return withoutTrailingSlash(QDir::cleanPath(QDir(home).absolutePath()));
-    QString exe;
-    if (QCoreApplication::instance())
-        exe = QCoreApplication::applicationDirPath();
-    else
-        exe = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
-    return withoutTrailingSlash(exe);
-}
 
 QString SystemInfo::windowsDirectory()
 {

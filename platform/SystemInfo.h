@@ -34,10 +34,6 @@ struct SystemFacts {
 
 class SystemInfo {
 public:
-    // The program directory: $TESSARON_HOME when set, else the directory of
-    // the running executable; never with a trailing slash (except "/").
-    static QString programDirectory();
-
     // Stand-ins for the classic "Windows" and "system" directories that the
     // update copies files into: the user's configuration directory for the
     // program ($XDG_CONFIG_HOME/Tessaron) and its shared-data directory

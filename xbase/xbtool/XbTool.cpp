@@ -3,6 +3,8 @@
 // on stderr and ends with status 1.
 #include "xbase/xbtool/ToolCommon.h"
 
+#include "app/Version.h"
+
 #include <cstring>
 #include <iostream>
 
@@ -10,7 +12,8 @@ namespace {
 
 void usage(const std::vector<xbtool::Command> &commands)
 {
-    std::cerr << "usage: xbtool COMMAND TABLE [arguments] [--password P]\n";
+    std::cerr << "usage: xbtool COMMAND TABLE [arguments] [--password P]\n"
+                 "       xbtool --version\n";
     for (const xbtool::Command &c : commands)
         std::cerr << "  xbtool " << c.usage << "\n";
 }
@@ -25,6 +28,10 @@ int main(int argc, char **argv)
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
         usage(commands);
         return argc < 2 ? 1 : 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "xbtool (" << kProgramName << ") " << kProgramVersion << "\n";
+        return 0;
     }
     xbtool::Args args;
     args.command = argv[1];
