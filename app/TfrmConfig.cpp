@@ -396,7 +396,7 @@ void TfrmConfig::fillFromRecord(const Config &cfg)
 
 void TfrmConfig::fillLanguages(const Config &cfg)
 {
-    const QStringList entries = languageEntries(cfg.ProgDir);
+    const QStringList entries = languageEntries(cfg.shareDir());
     cbLang->addItems(entries);
     m_languageIndex = languageIndex(entries, storedLanguage(cfg));
     cbLang->setCurrentIndex(m_languageIndex < entries.size() ? m_languageIndex : -1);
