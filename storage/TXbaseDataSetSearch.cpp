@@ -120,6 +120,9 @@ int TXbaseDataSet::Query(const QString &expression)
 {
     if (!Active())
         return 0;
+    // A query moves the record: a pending edit is posted first (a failed
+    // post keeps the edit and refuses the query).
+    settleEdit();
     select();
     const QString text = expression == QString(QChar(0)) ? QString() : expression;
     const long count = xb_Query(ansi(text).c_str());
@@ -300,7 +303,11 @@ void TXbaseDataSet::ensureRows()
     const long saved = xb_RecNo();
     m_rows.clear();
     m_rowOf.assign(static_cast<std::size_t>(recCount) + 2, -1);
-    for (xb_GoTop(); !xb_Eof(); xb_Skip(1)) {
+    // A failed move ends the walk with the engine's message (a damaged
+    // index must not keep the window spinning on one record).
+    for (bool moved = xb_GoTop() != 0; !xb_Eof(); moved = xb_Skip(1) != 0) {
+        if (!moved)
+            engineError(QStringLiteral("Cannot read the records in order"));
         const long recno = xb_RecNo();
         if (recno <= 0 || recno > recCount)
             break;

@@ -38,6 +38,11 @@ Engine::~Engine()
     closeAll();
 }
 
+void Engine::setEnv(Env *env)
+{
+    m_env = env ? env : Env::posix();
+}
+
 Engine &Engine::instance()
 {
     static Engine *engine = new Engine;

@@ -312,17 +312,27 @@ Status WorkArea::putRecord(const char *record)
 
 Status WorkArea::appendBlank()
 {
+    return appendRecord(m_table->blankRecord().data());
+}
+
+Status WorkArea::appendRecord(const char *record)
+{
     beginOperation();
-    const std::string blank = m_table->blankRecord();
     uint32_t recno = 0;
-    Status s = m_table->append(blank.data(), &recno);
+    Status s = m_table->append(record, &recno);
     if (recno == 0)
         return s;
     // The record is there even when an observer failed.
-    m_record = blank;
+    m_record.assign(record, m_table->recordLength());
     m_recno = recno;
     m_bof = m_eof = false;
     return s;
+}
+
+Status WorkArea::storeMemo(int field, std::string_view data, uint32_t type, char *record)
+{
+    beginOperation();
+    return m_table->storeMemo(field, data, type, record);
 }
 
 Status WorkArea::setDeleted(bool deleted)

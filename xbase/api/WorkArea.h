@@ -63,6 +63,14 @@ public:
     Status putRecord(const char *record);
     // Appends a blank record and makes it current.
     Status appendBlank();
+    // Appends a complete record (deletion byte included) and makes it
+    // current. When the record got into the table but an index could not
+    // follow, the failure is returned and the area still stands on the new
+    // record.
+    Status appendRecord(const char *record);
+    // Stores a memo value in new blocks and puts their number into `record`
+    // (not written; see Table::storeMemo).
+    Status storeMemo(int field, std::string_view data, uint32_t type, char *record);
     Status setDeleted(bool deleted);
     bool deleted() const { return !m_eof && m_record[0] == '*'; }
 

@@ -7,6 +7,7 @@
 #include "xbase/text/Dates.h"
 #include "xbase/table/Env.h"
 
+#include <charconv>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -343,9 +344,10 @@ Status CdxIndex::searchRange(int i, std::string_view text, CdxKeyRange &out) con
     case CdxKeyType::Numeric:
     case CdxKeyType::Integer: {
         std::string t = trimmed(text);
-        char *end = nullptr;
-        double d = t.empty() ? 0 : std::strtod(t.c_str(), &end);
-        if (!t.empty() && (end == t.c_str() || *end != '\0'))
+        double d = 0;
+        const char *first = t.c_str() + (!t.empty() && t[0] == '+' ? 1 : 0);
+        const auto parsed = std::from_chars(first, t.c_str() + t.size(), d);
+        if (!t.empty() && (parsed.ec != std::errc() || parsed.ptr != t.c_str() + t.size()))
             return Status::badArgument(tag->name() + ": \"" + std::string(text) + "\" is not a number");
         return exact(tag->keyType() == CdxKeyType::Integer ? CdxKey::fromInt32(int32_t(std::llround(d)))
                                                            : CdxKey::fromDouble(d));
@@ -623,6 +625,37 @@ Status CdxIndex::recordReplaced(uint32_t recno, const char *oldRecord, const cha
         }
         if (s && isIn)
             s = b.tag->insert(reinterpret_cast<const uint8_t *>(newKey.data()), recno);
+    }
+    if (m_listener)
+        m_listener(recno);
+    if (!s) {
+        m_file->abandonChanges();
+        return s;
+    }
+    return scope.finish();
+}
+
+Status CdxIndex::refreshKeys(uint32_t recno, const char *record)
+{
+    CdxFile::WriteScope scope(m_file.get());
+    if (!scope.status())
+        return scope.status();
+    Status s = bind();
+    std::string key;
+    for (Bound &b : m_bound) {
+        if (!s)
+            break;
+        if (!b.key || !b.problem.empty())
+            continue;
+        bool included = true;
+        if (!(s = keyWith(b, record, recno, &included, &key)))
+            break;
+        const auto *bytes = reinterpret_cast<const uint8_t *>(key.data());
+        s = b.tag->remove(bytes, recno);
+        if (s.code() == Status::Code::NotFound)
+            s = Status::ok();
+        if (s && included)
+            s = b.tag->insert(bytes, recno);
     }
     if (m_listener)
         m_listener(recno);

@@ -110,6 +110,10 @@ public:
 
     // TableObserver.
     Status recordAppended(uint32_t recno, const char *record) override;
+    // Makes every tag hold exactly the right entry for record `recno`
+    // (after an update of the index failed half way): its entry is removed
+    // where there is one and inserted again.
+    Status refreshKeys(uint32_t recno, const char *record);
     Status recordReplaced(uint32_t recno, const char *oldRecord, const char *newRecord) override;
 
 private:

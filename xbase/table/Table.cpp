@@ -687,6 +687,42 @@ Status Table::readMemo(int field, const char *record, std::string &out, uint32_t
     return s;
 }
 
+namespace {
+
+Status putBlockNumber(const std::string &path, const FieldInfo &f, bool binary, uint32_t block, char *record)
+{
+    if (binary) {
+        store32(reinterpret_cast<unsigned char *>(record + f.offset), block);
+        return Status::ok();
+    }
+    const std::string digits = block ? std::to_string(block) : std::string();
+    if (digits.size() > std::size_t(f.width))
+        return Status::badArgument(path + ": memo block number too large");
+    std::memset(record + f.offset, ' ', f.width);
+    std::memcpy(record + f.offset + f.width - digits.size(), digits.data(), digits.size());
+    return Status::ok();
+}
+
+} // namespace
+
+Status Table::storeMemo(int field, std::string_view data, uint32_t type, char *record)
+{
+    Impl &i = *d;
+    Status s = i.checkWritable("write a memo");
+    if (!s)
+        return s;
+    if (!isMemoField(field) || !i.memo)
+        return Status::badArgument(i.path + ": field " + std::to_string(field + 1) + " is no memo field");
+    uint32_t block = 0;
+    if (!(s = lockHeader()))
+        return s;
+    s = i.memo->write(0, data, type, &block);
+    unlockHeader();
+    if (!s)
+        return s;
+    return putBlockNumber(i.path, i.fields[field], i.binaryMemo[field], block, record);
+}
+
 Status Table::writeMemo(uint32_t recno, int field, std::string_view data, uint32_t type)
 {
     Impl &i = *d;
@@ -708,16 +744,8 @@ Status Table::writeMemo(uint32_t recno, int field, std::string_view data, uint32
     unlockHeader();
     if (!s)
         return s;
-    const FieldInfo &f = i.fields[field];
-    if (i.binaryMemo[field]) {
-        store32(reinterpret_cast<unsigned char *>(r.data() + f.offset), block);
-    } else {
-        std::string digits = block ? std::to_string(block) : std::string();
-        if (digits.size() > std::size_t(f.width))
-            return Status::badArgument(i.path + ": memo block number too large");
-        std::memset(r.data() + f.offset, ' ', f.width);
-        std::memcpy(r.data() + f.offset + f.width - digits.size(), digits.data(), digits.size());
-    }
+    if (!(s = putBlockNumber(i.path, i.fields[field], i.binaryMemo[field], block, r.data())))
+        return s;
     return replace(recno, r.data());
 }
 

@@ -138,6 +138,13 @@ public:
     // the old blocks reuses them, otherwise it goes to the end of the file.
     Status readMemo(int field, const char *record, std::string &out, uint32_t *type = nullptr);
     Status writeMemo(uint32_t recno, int field, std::string_view data, uint32_t type = 1);
+    // Stores `data` in new memo blocks and puts their number into field
+    // `field` of `record` (recordLength() bytes), without writing any
+    // record: the caller writes or appends the record afterwards, so that a
+    // record never points at a memo that is not on disk yet. A failure
+    // leaves `record` unchanged (at worst unreferenced blocks in the memo
+    // file).
+    Status storeMemo(int field, std::string_view data, uint32_t type, char *record);
     // The block number a memo field of `record` holds, 0 for none.
     uint32_t memoBlock(int field, const char *record) const;
 
