@@ -304,13 +304,22 @@ void TXbaseDataSet::ensureRows()
     m_rows.clear();
     m_rowOf.assign(static_cast<std::size_t>(recCount) + 2, -1);
     // A failed move ends the walk with the engine's message (a damaged
-    // index must not keep the window spinning on one record).
+    // index must not keep the window spinning on one record). A record met
+    // twice is left out (another holder moved its key meanwhile); an order
+    // that keeps coming back is a damaged index.
+    long steps = 0;
     for (bool moved = xb_GoTop() != 0; !xb_Eof(); moved = xb_Skip(1) != 0) {
         if (!moved)
             engineError(QStringLiteral("Cannot read the records in order"));
         const long recno = xb_RecNo();
         if (recno <= 0 || recno > recCount)
             break;
+        if (++steps > 2 * recCount + 16)
+            throw EXbaseError(QStringLiteral("The order of %1 keeps coming back to the same records: its index "
+                                             "does not match the table, rebuild it")
+                                  .arg(m_tableName));
+        if (m_rowOf[static_cast<std::size_t>(recno)] >= 0)
+            continue;
         m_rowOf[static_cast<std::size_t>(recno)] = static_cast<int>(m_rows.size());
         m_rows.push_back(static_cast<uint32_t>(recno));
     }

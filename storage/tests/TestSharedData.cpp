@@ -92,6 +92,7 @@ private slots:
     void editSeesWhatAnotherProcessPosted();
     void movingDuringAnEditPostsIt();
     void failedPostsLeaveNothingAndRetriesDoNotDuplicate();
+    void loopsStopOnAnIndexThatDoesNotMatch();
     void folderWithUmlauts();
     void numbersUnderAGermanLocale();
 
@@ -236,6 +237,47 @@ void TestSharedData::failedPostsLeaveNothingAndRetriesDoNotDuplicate()
     }
     QVERIFY(completed);
     QVERIFY(failures > 3);
+}
+
+void TestSharedData::loopsStopOnAnIndexThatDoesNotMatch()
+{
+    createTable(m_dir->path(), QStringLiteral("ADRESS"), false);
+    {
+        auto ds = openTable(m_dir->path(), QStringLiteral("ADRESS"));
+        for (const char *name : {"a", "b", "c", "d", "e"})
+            add(*ds, QString::fromLatin1(name), QString::fromLatin1(name));
+        ds->IndexTag(QString(), QStringLiteral("1"), QStringLiteral("INR"), 0, 0, QString());
+    }
+    // The table comes back from a copy of three records; the index is newer.
+    QFile file(m_dir->filePath(QStringLiteral("ADRESS.DBF")));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    const int headerLength = static_cast<uchar>(bytes[8]) | static_cast<uchar>(bytes[9]) << 8;
+    const int recordLength = static_cast<uchar>(bytes[10]) | static_cast<uchar>(bytes[11]) << 8;
+    bytes[4] = 3;
+    bytes.truncate(headerLength + 3 * recordLength);
+    bytes.append('\x1A');
+    file.resize(0);
+    file.write(bytes);
+    file.close();
+
+    auto ds = openTable(m_dir->path(), QStringLiteral("ADRESS"), QStringLiteral("1"));
+    int seen = 0;
+    try {
+        for (ds->First(); !ds->Eof() && seen < 100; ds->Next())
+            ++seen;
+        QFAIL("the walk ended without an error");
+    } catch (const EXbaseError &e) {
+        QVERIFY2(QString::fromUtf8(e.what()).contains(QStringLiteral("rebuild")), e.what());
+    }
+    QCOMPARE(seen, 3);
+    ds->First();
+    try {
+        tk::RecordBuffer row;
+        ds->FetchRow(0, row);
+        QFAIL("the row window ignored the damaged index");
+    } catch (const EXbaseError &) {
+    }
 }
 
 void TestSharedData::folderWithUmlauts()

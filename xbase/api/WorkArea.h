@@ -130,6 +130,7 @@ public:
 
 private:
     Status load(uint32_t recno);
+    Status readInOrder(uint32_t recno, char *record);
     void setPhantom();
     Status visible(uint32_t recno, const char *record, bool *yes);
     Status firstVisible(bool fromTop, uint32_t *recno);
