@@ -520,6 +520,25 @@ Status Table::Impl::checkWritable(const char *what) const
     return Status::ok();
 }
 
+// A record change on a table whose header names a structural index that is
+// there but not open here would leave the index behind without a word:
+// every tag would miss the change. Such writes are refused; whoever writes
+// opens the index with the table (the engine's work areas always do).
+Status Table::Impl::checkIndexFollows(const char *what) const
+{
+    if (!(header[28] & 0x01) || !observers.empty())
+        return Status::ok();
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    const std::string stem = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+        ? path : path.substr(0, dot);
+    std::string found;
+    if (!env->findFileNoCase(stem + ".CDX", &found))
+        return Status::ok(); // flagged without a file: nothing to keep up
+    return Status::badArgument(path + ": cannot " + what + " without its structural index " + found
+                               + " open: the index would miss the change");
+}
+
 Status Table::Impl::notifyAppended(uint32_t recno, const char *record)
 {
     Status result;
@@ -546,7 +565,7 @@ Status Table::replace(uint32_t recno, const char *record)
 {
     Impl &i = *d;
     Status s = i.checkWritable("change a record");
-    if (!s)
+    if (!s || !(s = i.checkIndexFollows("change a record")))
         return s;
     const uint32_t rl = i.recordLength;
     std::string old(rl, '\0');
@@ -575,7 +594,7 @@ Status Table::append(const char *record, uint32_t *recno)
 {
     Impl &i = *d;
     Status s = i.checkWritable("append");
-    if (!s)
+    if (!s || !(s = i.checkIndexFollows("append")))
         return s;
     const uint32_t rl = i.recordLength;
     if (i.mode == OpenMode::Exclusive) {

@@ -92,6 +92,7 @@ struct Table::Impl {
             cipher->applyToRecord(recno, record + 1, recordLength - 1);
     }
     Status checkWritable(const char *what) const;
+    Status checkIndexFollows(const char *what) const;
     Status notifyAppended(uint32_t recno, const char *record);
     Status notifyReplaced(uint32_t recno, const char *oldRecord, const char *newRecord);
 };
