@@ -251,6 +251,12 @@ int xb_Rlock(long recno)
     return wa && recno >= 0 && check(wa->lockRecord(static_cast<uint32_t>(recno)));
 }
 
+int xb_Flock(void)
+{
+    WorkArea *wa = current();
+    return wa && check(wa->table().lockFile());
+}
+
 int xb_Locked(long recno)
 {
     WorkArea *wa = current();

@@ -69,6 +69,7 @@ int xb_Deleted(void);
 int xb_Rlock(long recno);  /* nonzero when locked; fails at once when another holds it */
 int xb_Locked(long recno); /* nonzero when this area holds the lock */
 int xb_Unlock(long recno); /* 0: every lock of the area */
+int xb_Flock(void);        /* the file lock over every record; nonzero when locked */
 
 /* Navigation. */
 int xb_GoTop(void);

@@ -239,9 +239,14 @@ Status Table::open(Env *env, const std::string &path, OpenMode mode, std::unique
     if (!(s = env->openFile(real, mode != OpenMode::ReadOnly, d.file)))
         return s;
     s = d.file->tryLock(kOpenMarker, 1, mode == OpenMode::Exclusive ? File::LockKind::Exclusive : File::LockKind::Shared);
+    // Other xBase programs mark their opens with flock: take it too, so that
+    // an exclusive open on either side keeps the other out.
+    if (s)
+        s = d.file->lockWhole(mode == OpenMode::Exclusive ? File::LockKind::Exclusive : File::LockKind::Shared);
     if (!s)
-        return Status::locked(real + (mode == OpenMode::Exclusive ? ": in use by another user"
-                                                                  : ": opened exclusively by another user"));
+        return s.code() != Status::Code::Locked ? s
+            : Status::locked(real + (mode == OpenMode::Exclusive ? ": in use by another user"
+                                                                 : ": opened exclusively by another user"));
     uint64_t size = 0;
     if (!(s = d.file->size(&size)) || !(s = d.parse(size)))
         return s;
@@ -621,6 +626,15 @@ Status Table::append(const char *record, uint32_t *recno)
         return s;
     }
     const uint32_t n = i.count + 1;
+    // The new record is locked inside the header lock: while another
+    // program holds the file lock (or a lock on that number) the append is
+    // refused before anything is written.
+    const bool lockNew = !i.fileLocked;
+    if (lockNew && !(s = i.file->tryLock(kLockBase - n, 1, File::LockKind::Exclusive))) {
+        unlockHeader();
+        return s.code() == Status::Code::Locked
+            ? Status::locked(i.path + ": the records are locked by another user, cannot append") : s;
+    }
     std::string bytes(record, rl);
     if (i.cipher && i.recordEnciphered(n))
         i.cipher->applyToRecord(n, bytes.data() + 1, rl - 1);
@@ -631,6 +645,8 @@ Status Table::append(const char *record, uint32_t *recno)
         s = i.writeCount(n);
     if (!s)
         i.readCount(); // the count stays what the header says
+    if (lockNew)
+        i.file->unlock(kLockBase - n, 1);
     unlockHeader();
     if (!s)
         return s;

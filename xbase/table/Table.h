@@ -156,6 +156,12 @@ public:
     Status unlockRecord(uint32_t recno);
     void unlockAll();
     bool holdsRecordLock(uint32_t recno) const;
+    // The file lock: the byte range of every record lock at once, as other
+    // xBase programs take it. Locked when another holder has a record or
+    // the file locked. Released by unlockFile and unlockAll.
+    Status lockFile();
+    void unlockFile();
+    bool holdsFileLock() const;
     // Whether another holder has record `recno` locked.
     bool lockedByOther(uint32_t recno);
     // The header lock, taken by appends and memo allocation; waits up to the
