@@ -1,6 +1,10 @@
 // Creating missing tables, rebuilding index files and converting tables.
 #include "storage/DatabaseMaintenance.h"
 
+#include "storage/NoteLookup.h"
+#include "xbase/table/Env.h"
+#include "xbase/table/Table.h"
+
 #include "storage/DatabaseSchema.h"
 #include "storage/MaintenanceView.h"
 #include "storage/TXbaseDataSet.h"
@@ -101,6 +105,17 @@ bool DatabaseMaintenance::CreateMissingTables(const QString &directory)
     return true;
 }
 
+void DatabaseMaintenance::holdForRebuild(const QString &dbf, const QString &directory, const QString &stem,
+                                         std::unique_ptr<xb::Table> &hold)
+{
+    for (;;) {
+        if (xb::Table::open(xb::Env::posix(), QFile::encodeName(dbf).toStdString(), xb::OpenMode::Exclusive, hold))
+            return;
+        if (!m_prompt.show(MaintenanceMessage::AccessRetry, {directory + QLatin1Char('/') + stem}))
+            throw tk::DataSetError(m_prompt.text(MaintenanceMessage::AccessFailed, {stem}).toStdString());
+    }
+}
+
 void DatabaseMaintenance::openForRebuild(TXbaseDataSet &table, const QString &directory, const QString &stem)
 {
     for (;;) {
@@ -116,6 +131,8 @@ void DatabaseMaintenance::openForRebuild(TXbaseDataSet &table, const QString &di
 
 void DatabaseMaintenance::RebuildIndexes(const QString &directory, bool all)
 {
+    // Our own note lookup must not keep NOTIZEN from being held.
+    releaseNoteLookup();
     if (m_progress)
         m_progress->showActivity(MaintenanceActivity::Indexing);
     QDir().mkpath(directory);
@@ -124,16 +141,22 @@ void DatabaseMaintenance::RebuildIndexes(const QString &directory, bool all)
             continue;
         const QString cdxName = schema::tableFile(t.stem, QStringLiteral("CDX"));
         const QString existingCdx = schema::existingFile(directory, cdxName);
-        if (!existingCdx.isEmpty()) {
-            if (!all)
-                continue;
-            QFile::remove(existingCdx);
-        }
+        if (!existingCdx.isEmpty() && !all)
+            continue;
         const QString dbfName = schema::tableFile(t.stem, QStringLiteral("DBF"));
         QString dbf = schema::existingFile(directory, dbfName);
         if (dbf.isEmpty())
             dbf = directory + QLatin1Char('/') + dbfName;
-        ClearIndexFlag(dbf);
+        if (!existingCdx.isEmpty()) {
+            // The index goes only while the table is held here alone: a
+            // table someone else has open keeps its index.
+            std::unique_ptr<xb::Table> hold;
+            holdForRebuild(dbf, directory, t.stem, hold);
+            QFile::remove(existingCdx);
+            ClearIndexFlag(dbf);
+        } else {
+            ClearIndexFlag(dbf);
+        }
 
         TXbaseDataSet &table = *m_table;
         table.DatabaseName = directory;
@@ -267,6 +290,7 @@ bool DatabaseMaintenance::ConvertTable(const QString &directory, const QString &
     if (oldDbf.isEmpty())
         return true;
     BusyCursor busy(m_prompt);
+    releaseNoteLookup();
 
     // Holds the old table for this process alone; false when another has it.
     TXbaseDataSet old;

@@ -1,6 +1,7 @@
 // Creating, re-indexing and converting the tables of a data directory.
 #include "storage/DatabaseMaintenance.h"
 #include "storage/DatabaseSchema.h"
+#include "storage/NoteLookup.h"
 #include "storage/TXbaseDataSet.h"
 #include "storage/tests/MaintenanceRecorder.h"
 
@@ -109,6 +110,7 @@ private slots:
     void onlyTheMissingIndexIsRebuilt();
     void fullRebuildReplacesEveryIndex();
     void tableThatCannotBeOpenedAsksAgainThenEndsTheRebuild();
+    void fullRebuildKeepsTheIndexOfAHeldTableAndReleasesTheNoteLookup();
     void creationFailureStopsAndReports();
     void clearIndexFlagResetsOnlyTheValueOne();
     void conversionKeepsRecordsAndMemos();
@@ -246,6 +248,43 @@ void TestDatabaseMaintenance::tableThatCannotBeOpenedAsksAgainThenEndsTheRebuild
     MaintenanceRecorder again;
     DatabaseMaintenance(&again, again).RebuildIndexes(tmp.path(), false);
     QVERIFY(QFile::exists(file(tmp.path(), "TERMIN", "CDX")));
+}
+
+void TestDatabaseMaintenance::fullRebuildKeepsTheIndexOfAHeldTableAndReleasesTheNoteLookup()
+{
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    MaintenanceRecorder first;
+    buildAll(dir, first);
+    // A filter of this process searched the notes: NOTE() holds NOTIZEN.
+    installNoteLookup(dir);
+    {
+        auto ds = openTable(file(dir, "ADRESS", "DBF"));
+        ds->Append();
+        ds->FieldByName(QStringLiteral("INR"))->SetAsString(QStringLiteral("AD1"));
+        ds->Post();
+        QCOMPARE(ds->Query(QStringLiteral("\"x\" $ NOTE(INR)")), 0);
+    }
+    const QByteArray before = digest(file(dir, "TERMIN", "CDX"));
+    auto holder = openTable(file(dir, "TERMIN", "DBF")); // another window has it open
+
+    MaintenanceRecorder recorder;
+    recorder.answers = {false};
+    DatabaseMaintenance maintenance(&recorder, recorder);
+    QVERIFY_THROWS_EXCEPTION(tk::DataSetError, maintenance.RebuildIndexes(dir, true));
+    // TERMIN was never left without its index while it was held.
+    QCOMPARE(digest(file(dir, "TERMIN", "CDX")), before);
+    holder->SetIndexName(QStringLiteral("1"));
+    holder.reset();
+    {
+        auto ds = openTable(file(dir, "ADRESS", "DBF"));
+        QCOMPARE(ds->Query(QStringLiteral("\"x\" $ NOTE(INR)")), 0);
+    }
+    MaintenanceRecorder again;
+    DatabaseMaintenance(&again, again).RebuildIndexes(dir, true);
+    QVERIFY(again.messages.empty());
+    QVERIFY(!DatabaseMaintenance::anyIndexMissing(dir));
+    installNoteLookup(QString());
 }
 
 void TestDatabaseMaintenance::creationFailureStopsAndReports()
