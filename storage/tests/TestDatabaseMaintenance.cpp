@@ -114,7 +114,8 @@ private slots:
     void creationFailureStopsAndReports();
     void clearIndexFlagResetsOnlyTheValueOne();
     void conversionKeepsRecordsAndMemos();
-    void failedConversionKeepsTheOldTable();
+    void valuesThatCannotBeConvertedBecomeBlank();
+    void crashBetweenTheRenamesKeepsTheOldMemos();
     void tableInUseIsNotConverted();
     void encryptedTableIsConvertedReadable();
 
@@ -360,21 +361,45 @@ void TestDatabaseMaintenance::conversionKeepsRecordsAndMemos()
     QCOMPARE(xbtoolCheck(file(dir, "NOTIZEN", "DBF")), QString());
 }
 
-void TestDatabaseMaintenance::failedConversionKeepsTheOldTable()
+void TestDatabaseMaintenance::valuesThatCannotBeConvertedBecomeBlank()
 {
     QTemporaryDir tmp;
     const QString dir = tmp.path();
     createOldAddresses(dir, "kein Tag"); // GEB_DAT text that is no date
-    const QByteArray table = digest(file(dir, "ADRESS", "DBF"));
-    const QByteArray index = digest(file(dir, "ADRESS", "CDX"));
     MaintenanceRecorder recorder;
     DatabaseMaintenance maintenance(&recorder, recorder);
-    QVERIFY(!maintenance.ConvertTable(dir, QStringLiteral("ADRESS")));
-    QCOMPARE(recorder.messages.size(), std::size_t(1));
-    QCOMPARE(recorder.messages[0].first, MaintenanceMessage::ConvertFailed);
-    QCOMPARE(recorder.messages[0].second.first(), QStringLiteral("ADRESS"));
-    QCOMPARE(digest(file(dir, "ADRESS", "DBF")), table);
-    QCOMPARE(digest(file(dir, "ADRESS", "CDX")), index);
+    QVERIFY(maintenance.ConvertTable(dir, QStringLiteral("ADRESS")));
+    QVERIFY(recorder.messages.empty());
+    auto ds = openTable(file(dir, "ADRESS", "DBF"));
+    QCOMPARE(ds->RecordCount(), 3);
+    for (ds->First(); !ds->Eof(); ds->Next()) {
+        QVERIFY(ds->FieldByName(QStringLiteral("GEB_DAT"))->IsNull());
+        QCOMPARE(ds->FieldByName(QStringLiteral("VORNAME"))->AsString(), QStringLiteral("Anna"));
+    }
+    QCOMPARE(QDir(dir).entryList(QDir::Files).filter(QStringLiteral("CNV_")), QStringList());
+}
+
+void TestDatabaseMaintenance::crashBetweenTheRenamesKeepsTheOldMemos()
+{
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    createOldNotes(dir, 3);
+    // The state a crash leaves after the new memo file took the old one's
+    // name and before the new table did: the old memos only as the backup.
+    QVERIFY(schema::createTable(schema::kNotizen, file(dir, "CNV_NOTIZEN", "DBF")));
+    QVERIFY(QFile::rename(file(dir, "NOTIZEN", "FPT"), file(dir, "CNV_NOTIZEN", "FPO")));
+    QVERIFY(QFile::rename(file(dir, "CNV_NOTIZEN", "FPT"), file(dir, "NOTIZEN", "FPT")));
+
+    MaintenanceRecorder recorder;
+    DatabaseMaintenance maintenance(&recorder, recorder);
+    QVERIFY(maintenance.ConvertTable(dir, QStringLiteral("NOTIZEN")));
+    QVERIFY(recorder.messages.empty());
+    auto notes = openTable(file(dir, "NOTIZEN", "DBF"));
+    QCOMPARE(notes->RecordCount(), 3);
+    int i = 0;
+    for (notes->First(); !notes->Eof(); notes->Next(), ++i)
+        QCOMPARE(notes->FieldByName(QStringLiteral("NOTIZ"))->AsString(),
+                 QStringLiteral("Notiz %1\r\n").arg(i).repeated(i * 40 + 1));
     QCOMPARE(QDir(dir).entryList(QDir::Files).filter(QStringLiteral("CNV_")), QStringList());
 }
 

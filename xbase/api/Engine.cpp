@@ -104,6 +104,17 @@ WorkArea *Engine::area(int area) const
     return it == m_areas.end() ? nullptr : it->second.get();
 }
 
+Table *Engine::openTable(const std::string &path) const
+{
+    std::string real;
+    if (!m_env->findFileNoCase(path, &real))
+        return nullptr;
+    for (const auto &[number, wa] : m_areas)
+        if (wa->table().path() == real)
+            return &wa->table();
+    return nullptr;
+}
+
 int Engine::findAlias(std::string_view alias) const
 {
     const std::string name = upperAscii(alias);

@@ -57,6 +57,9 @@ public:
     void closeAll();
 
     WorkArea *area(int area) const;
+    // The table of a work area that has the file at `path` open, or
+    // nullptr.
+    Table *openTable(const std::string &path) const;
     // Area number of an alias (any case), 0 when none.
     int findAlias(std::string_view alias) const;
     void select(int area) { m_selected = area; }

@@ -110,7 +110,10 @@ public:
     // matched by name and converted by type; records failing `condition`
     // (an expression on the source, empty: none) are left out, and so are
     // deleted ones while deleted records are hidden. Memo values are copied.
+    // A value the target field cannot hold is left blank; the number of
+    // such values of the last appendFrom is appendBlanked().
     Status appendFrom(const std::string &path, std::string_view condition);
+    uint32_t appendBlanked() const { return m_appendBlanked; }
 
     // The order; nullptr = record order. Not owned: whoever sets it keeps it
     // alive until it is replaced or the work area is closed.
@@ -151,6 +154,7 @@ private:
     std::string m_record;
     std::string m_scratch;
     uint32_t m_recno = 0;
+    uint32_t m_appendBlanked = 0;
     bool m_bof = true;
     bool m_eof = true;
 };
