@@ -532,8 +532,11 @@ void TXbaseDataSet::InternalEdit()
 {
     requireWritable();
     syncEngine();
-    if (!xb_Rlock(xb_RecNo()))
-        throw EXbaseError(kLocked);
+    if (!xb_Rlock(xb_RecNo())) {
+        if (xb_LastErrorCode() == 5 /* locked */)
+            throw EXbaseError(kLocked);
+        engineError(QStringLiteral("Cannot edit the record"));
+    }
     // What was shown may be older than the lock: another holder may have
     // posted in between. Edit what is on disk now, or Post would write the
     // old values back over the other change.

@@ -93,6 +93,7 @@ private slots:
     void movingDuringAnEditPostsIt();
     void failedPostsLeaveNothingAndRetriesDoNotDuplicate();
     void loopsStopOnAnIndexThatDoesNotMatch();
+    void tablesOfAnotherCodePageAreNotWritten();
     void folderWithUmlauts();
     void numbersUnderAGermanLocale();
 
@@ -278,6 +279,46 @@ void TestSharedData::loopsStopOnAnIndexThatDoesNotMatch()
         QFAIL("the row window ignored the damaged index");
     } catch (const EXbaseError &) {
     }
+}
+
+void TestSharedData::tablesOfAnotherCodePageAreNotWritten()
+{
+    createTable(m_dir->path(), QStringLiteral("DOS"), true);
+    {
+        auto ds = openTable(m_dir->path(), QStringLiteral("DOS"));
+        add(*ds, QStringLiteral("1"), QStringLiteral("Alt"));
+    }
+    const QString path = m_dir->filePath(QStringLiteral("DOS.DBF"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(29));
+    file.write("\x02", 1); // code page 850
+    file.close();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    auto ds = openTable(m_dir->path(), QStringLiteral("DOS"));
+    QCOMPARE(ds->FieldByName(kName)->AsString(), QStringLiteral("Alt"));
+    auto refused = [](const std::function<void()> &change) {
+        try {
+            change();
+        } catch (const EXbaseError &e) {
+            return QString::fromUtf8(e.what()).contains(QStringLiteral("code page 850"));
+        }
+        return false;
+    };
+    QVERIFY(refused([&] { ds->Edit(); }));
+    QVERIFY(ds->state() == tk::DataSet::State::Browse);
+    QVERIFY(refused([&] {
+        ds->Append();
+        ds->FieldByName(kName)->SetAsString(QStringLiteral("Neu"));
+        ds->Post();
+    }));
+    ds->Cancel();
+    ds->Close();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
 }
 
 void TestSharedData::folderWithUmlauts()

@@ -516,10 +516,57 @@ Status Table::read(uint32_t recno, char *record)
     return Status::ok();
 }
 
+namespace {
+
+// Header byte 29 of the code pages other programs mark; text in such a
+// table is not Windows-1252.
+const char *foreignCodePage(uint8_t mark)
+{
+    switch (mark) {
+    case 0x00: case 0x03: case 0x57: return nullptr; // none, Windows-1252
+    case 0x01: return "437";
+    case 0x02: return "850";
+    case 0x64: return "852";
+    case 0x65: return "866";
+    case 0x66: return "865";
+    case 0x67: return "861";
+    case 0x6A: return "737";
+    case 0x6B: return "857";
+    case 0x7C: return "874";
+    case 0x7D: return "1255";
+    case 0x7E: return "1256";
+    case 0xC8: return "1250";
+    case 0xC9: return "1251";
+    case 0xCA: return "1254";
+    case 0xCB: return "1253";
+    case 0x13: return "932";
+    case 0x4D: return "936";
+    case 0x4E: return "949";
+    case 0x4F: return "950";
+    default: return "unknown";
+    }
+}
+
+} // namespace
+
+Status Table::Impl::checkCodePage(const char *what) const
+{
+    const char *page = foreignCodePage(header[29]);
+    if (!page)
+        return Status::ok();
+    char mark[8];
+    std::snprintf(mark, sizeof mark, "0x%02X", header[29]);
+    return Status::readOnly(path + ": the table is marked with code page " + page + " (" + mark
+                            + "); this program writes Windows-1252 text only, so it cannot " + what
+                            + " (read-only here)");
+}
+
 Status Table::Impl::checkWritable(const char *what) const
 {
     if (!writable())
         return Status::readOnly(path + ": opened read-only, cannot " + what);
+    if (Status s = checkCodePage(what); !s)
+        return s;
     if (encState() != kPlain && (!cipher || (encState() == kEncrypted && (load16(header + 12) != (cipher->keyCheck() & 0xFFFF)))))
         return Status::badArgument(path + ": wrong or missing password, cannot " + what);
     return Status::ok();

@@ -99,6 +99,8 @@ struct Table::Impl {
     }
     Status checkWritable(const char *what) const;
     Status checkIndexFollows(const char *what) const;
+    // ReadOnly for a table marked with a code page other than Windows-1252.
+    Status checkCodePage(const char *what) const;
     Status notifyAppended(uint32_t recno, const char *record);
     Status notifyReplaced(uint32_t recno, const char *oldRecord, const char *newRecord);
 };

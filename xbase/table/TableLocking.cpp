@@ -19,6 +19,9 @@ Status Table::lockRecord(uint32_t recno)
         return Status::readOnly(d->path + ": opened read-only, cannot lock record " + std::to_string(recno));
     if (recno == 0 || recno >= kLockBase)
         return Status::badArgument(d->path + ": no record " + std::to_string(recno) + " to lock");
+    // A lock is taken to write: say at once why writing is impossible.
+    if (Status s = d->checkCodePage("change a record"); !s)
+        return s;
     if (d->recordLocks.count(recno))
         return Status::ok();
     if (d->fileLocked) { // the file lock covers the record already
