@@ -409,6 +409,7 @@ Status CdxIndex::readKeys(const Bound &b, int keyLength, CdxBuildInput &input, c
 Status CdxIndex::buildTag(const std::string &name, const std::string &keyExpression,
                           const std::string &forExpression, const Progress &progress)
 {
+    m_foreign.clear(); // a tag built here is in our order
     if (m_table.mode() == OpenMode::ReadOnly)
         return Status::readOnly(m_table.path() + ": read-only");
     // A stand-in tag binds the expressions the same way file tags are bound.
@@ -462,6 +463,7 @@ Status CdxIndex::buildTag(const std::string &name, const std::string &keyExpress
 
 Status CdxIndex::reindex(const Progress &progress)
 {
+    m_foreign.clear();
     if (m_table.mode() == OpenMode::ReadOnly)
         return Status::readOnly(m_table.path() + ": read-only");
     Status s = refresh();
@@ -664,6 +666,48 @@ Status CdxIndex::refreshKeys(uint32_t recno, const char *record)
         return s;
     }
     return scope.finish();
+}
+
+Status CdxIndex::foreignOrder(int t, bool *foreign)
+{
+    *foreign = false;
+    CdxTag *tag = m_file->tag(t);
+    if (!tag)
+        return Status::ok();
+    auto known = m_foreign.find(tag->name());
+    if (known != m_foreign.end()) {
+        *foreign = known->second;
+        return Status::ok();
+    }
+    CdxTagReport report;
+    Status s = CdxChecker::checkTree(*tag, report);
+    if (!s)
+        return s;
+    m_foreign[tag->name()] = report.foreignOrder;
+    *foreign = report.foreignOrder;
+    return Status::ok();
+}
+
+Status CdxIndex::requireOwnOrder(int t, const char *what)
+{
+    bool foreign = false;
+    Status s = foreignOrder(t, &foreign);
+    if (!s || !foreign)
+        return s;
+    return Status::badArgument(m_file->path() + ": tag " + m_file->tag(t)->name()
+                               + " is sorted in another program's collation; cannot " + what
+                               + " on it: reindex the table to sort it in this program's order");
+}
+
+Status CdxIndex::beforeChange()
+{
+    CdxFile::ReadScope scope(m_file.get());
+    if (!scope.status())
+        return scope.status();
+    for (int t = 0; t < m_file->tagCount(); ++t)
+        if (Status s = requireOwnOrder(t, "change records"); !s)
+            return s;
+    return Status::ok();
 }
 
 } // namespace xb

@@ -591,6 +591,14 @@ Status Table::Impl::checkIndexFollows(const char *what) const
                                + " open: the index would miss the change");
 }
 
+Status Table::Impl::askObservers() const
+{
+    for (TableObserver *o : observers)
+        if (Status s = o->beforeChange(); !s)
+            return s;
+    return Status::ok();
+}
+
 Status Table::Impl::notifyAppended(uint32_t recno, const char *record)
 {
     Status result;
@@ -617,7 +625,7 @@ Status Table::replace(uint32_t recno, const char *record)
 {
     Impl &i = *d;
     Status s = i.checkWritable("change a record");
-    if (!s || !(s = i.checkIndexFollows("change a record")))
+    if (!s || !(s = i.checkIndexFollows("change a record")) || !(s = i.askObservers()))
         return s;
     const uint32_t rl = i.recordLength;
     std::string old(rl, '\0');
@@ -646,7 +654,7 @@ Status Table::append(const char *record, uint32_t *recno)
 {
     Impl &i = *d;
     Status s = i.checkWritable("append");
-    if (!s || !(s = i.checkIndexFollows("append")))
+    if (!s || !(s = i.checkIndexFollows("append")) || !(s = i.askObservers()))
         return s;
     const uint32_t rl = i.recordLength;
     if (i.mode == OpenMode::Exclusive) {

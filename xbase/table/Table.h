@@ -53,6 +53,9 @@ struct FieldSpec {
 class TableObserver {
 public:
     virtual ~TableObserver() = default;
+    // Asked before a record is appended or replaced; a failure refuses the
+    // change before anything is written.
+    virtual Status beforeChange() { return Status::ok(); }
     virtual Status recordAppended(uint32_t recno, const char *record) = 0;
     virtual Status recordReplaced(uint32_t recno, const char *oldRecord, const char *newRecord) = 0;
 };

@@ -99,6 +99,7 @@ struct Table::Impl {
     }
     Status checkWritable(const char *what) const;
     Status checkIndexFollows(const char *what) const;
+    Status askObservers() const;
     // ReadOnly for a table marked with a code page other than Windows-1252.
     Status checkCodePage(const char *what) const;
     Status notifyAppended(uint32_t recno, const char *record);

@@ -184,3 +184,50 @@ TEST(XbTool, AppendKeepsTheTagsAndEveryIndexCommandTakesThePassword)
     r = xbtool(dir, "check " + table + " --password geheim");
     EXPECT_EQ(r.status, 0) << r.out << r.err;
 }
+
+// A tag another program sorted with its German collation is walked as it
+// stands; seeks and changes on it are refused with the remedy, and after a
+// reindex every stored key is found. The other program's tool sees the
+// index unchanged until then.
+TEST(XbTool, TagsInAnotherCollationAreNeverSearchedOrChangedWrongly)
+{
+    TempDir dir;
+    dir.copyFixture({"harbour-german/ADRESS.dbf", "harbour-german/ADRESS.cdx"});
+    const std::string table = dir.file("ADRESS.dbf");
+    const std::string cdxdump = "/usr/bin/python3 " + std::string(TESSARON_SOURCE_DIR)
+        + "/xbase/tests/interop/cdxdump.py --check " + table + " " + dir.file("ADRESS.cdx");
+    auto inspect = [&] {
+        std::string out;
+        if (FILE *p = ::popen((cdxdump + " 2>&1").c_str(), "r")) {
+            char buf[4096];
+            std::size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+                out.append(buf, n);
+            ::pclose(p);
+        }
+        return out;
+    };
+    const std::string before = inspect();
+    const std::string dbfBefore = readAll(table);
+    for (const char *key : {"SCHÄFER", "WEIß", "ZIMMERMANN"}) {
+        ToolRun r = xbtool(dir, "seek " + table + " 1 " + key);
+        EXPECT_EQ(r.status, 1) << key;
+        EXPECT_EQ(r.out.find("not found"), std::string::npos) << key << ": a wrong answer";
+        EXPECT_NE(r.err.find("reindex"), std::string::npos) << r.err;
+    }
+    ToolRun r = xbtool(dir, "append " + table, "FAMNAME\nAdler\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("collation"), std::string::npos) << r.err;
+    EXPECT_EQ(readAll(table), dbfBefore);
+    EXPECT_EQ(inspect(), before);
+    r = xbtool(dir, "dump " + table + " --order 1");
+    EXPECT_EQ(r.status, 0) << r.err; // walking its order is fine
+
+    ASSERT_EQ(xbtool(dir, "reindex " + table).status, 0);
+    for (const char *key : {"SCHÄFER", "WEIß", "ZIMMERMANN"})
+        EXPECT_EQ(xbtool(dir, "seek " + table + " 1 " + key).status, 0) << key;
+    ASSERT_EQ(xbtool(dir, "append " + table, "FAMNAME\nAdler\n").status, 0);
+    const std::string after = inspect();
+    EXPECT_EQ(after.find("not in byte order"), std::string::npos) << after;
+    EXPECT_EQ(xbtool(dir, "check " + table).status, 0);
+}
