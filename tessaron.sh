@@ -13,7 +13,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   qt6-svg-dev libcdio-dev libcdio-cdda-dev libsqlite3-dev libgtest-dev clang-14 libclang-rt-14-dev
   xvfb xauth poppler-utils fonts-liberation2 python3 python3-dbfread python3-dbf libdbd-xbase-perl
-  dpkg-dev desktop-file-utils appstream unzip zip"
+  dpkg-dev desktop-file-utils appstream unzip zip locales"
 
 install_missing() {
     missing=""
@@ -29,6 +29,17 @@ install_missing() {
     $sudo apt-get update -qq
     # shellcheck disable=SC2086
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
+}
+
+# The suite runs under a German locale too (decimal comma, umlauts); make
+# that locale when the machine does not have it.
+ensure_german_locale() {
+    if locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+        return 0
+    fi
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 }
 
 configure() { # dir, extra cmake arguments...
@@ -48,8 +59,12 @@ test)
     install_missing
     configure "$top/build-tests" -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON -DTESSARON_TESTS=ON
     cmake --build "$top/build-tests" -j "$jobs"
+    ensure_german_locale
     cd "$top/build-tests"
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --timeout 600
+    for loc in C.UTF-8 de_DE.UTF-8; do
+        echo "Tests under $loc"
+        LANG=$loc LC_ALL=$loc QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --timeout 600
+    done
     ;;
 bench)
     install_missing

@@ -1,6 +1,10 @@
 // Creating missing tables, rebuilding index files and converting tables.
 #include "storage/DatabaseMaintenance.h"
 
+#include "storage/NoteLookup.h"
+#include "xbase/table/Env.h"
+#include "xbase/table/Table.h"
+
 #include "storage/DatabaseSchema.h"
 #include "storage/MaintenanceView.h"
 #include "storage/TXbaseDataSet.h"
@@ -101,6 +105,17 @@ bool DatabaseMaintenance::CreateMissingTables(const QString &directory)
     return true;
 }
 
+void DatabaseMaintenance::holdForRebuild(const QString &dbf, const QString &directory, const QString &stem,
+                                         std::unique_ptr<xb::Table> &hold)
+{
+    for (;;) {
+        if (xb::Table::open(xb::Env::posix(), QFile::encodeName(dbf).toStdString(), xb::OpenMode::Exclusive, hold))
+            return;
+        if (!m_prompt.show(MaintenanceMessage::AccessRetry, {directory + QLatin1Char('/') + stem}))
+            throw tk::DataSetError(m_prompt.text(MaintenanceMessage::AccessFailed, {stem}).toStdString());
+    }
+}
+
 void DatabaseMaintenance::openForRebuild(TXbaseDataSet &table, const QString &directory, const QString &stem)
 {
     for (;;) {
@@ -116,6 +131,8 @@ void DatabaseMaintenance::openForRebuild(TXbaseDataSet &table, const QString &di
 
 void DatabaseMaintenance::RebuildIndexes(const QString &directory, bool all)
 {
+    // Our own note lookup must not keep NOTIZEN from being held.
+    releaseNoteLookup();
     if (m_progress)
         m_progress->showActivity(MaintenanceActivity::Indexing);
     QDir().mkpath(directory);
@@ -124,16 +141,22 @@ void DatabaseMaintenance::RebuildIndexes(const QString &directory, bool all)
             continue;
         const QString cdxName = schema::tableFile(t.stem, QStringLiteral("CDX"));
         const QString existingCdx = schema::existingFile(directory, cdxName);
-        if (!existingCdx.isEmpty()) {
-            if (!all)
-                continue;
-            QFile::remove(existingCdx);
-        }
+        if (!existingCdx.isEmpty() && !all)
+            continue;
         const QString dbfName = schema::tableFile(t.stem, QStringLiteral("DBF"));
         QString dbf = schema::existingFile(directory, dbfName);
         if (dbf.isEmpty())
             dbf = directory + QLatin1Char('/') + dbfName;
-        ClearIndexFlag(dbf);
+        if (!existingCdx.isEmpty()) {
+            // The index goes only while the table is held here alone: a
+            // table someone else has open keeps its index.
+            std::unique_ptr<xb::Table> hold;
+            holdForRebuild(dbf, directory, t.stem, hold);
+            QFile::remove(existingCdx);
+            ClearIndexFlag(dbf);
+        } else {
+            ClearIndexFlag(dbf);
+        }
 
         TXbaseDataSet &table = *m_table;
         table.DatabaseName = directory;
@@ -173,20 +196,16 @@ void DatabaseMaintenance::RebuildIndexes(const QString &directory, bool all)
     }
 }
 
-bool DatabaseMaintenance::copyRecords(const QString &from, const QString &to, int position, QString *reason)
+bool DatabaseMaintenance::copyRecords(TXbaseDataSet &source, const QString &from, const QString &to, QString *reason)
 {
     try {
         TXbaseDataSet target;
         target.SetTableName(to);
         target.SetExclusive(true);
         target.Open();
-        TXbaseDataSet source;
-        source.SetTableName(from);
-        source.SetReadOnly(true);
-        source.Open();
         if (!source.IsEncrypted(0)) {
-            // Fields matched by name, memos and deletion marks included.
-            source.Close();
+            // Fields matched by name, memos and deletion marks included; the
+            // engine reads the source through its held open.
             if (!target.AppendFrom(from, 2, QString())) {
                 *reason = QStringLiteral("the records cannot be appended");
                 return false;
@@ -194,11 +213,9 @@ bool DatabaseMaintenance::copyRecords(const QString &from, const QString &to, in
             return true;
         }
         // The engine's append reads the stored bytes as they are, which for
-        // an encrypted table are ciphertext: copy field by field through a
+        // an encrypted table are ciphertext: copy field by field through the
         // dataset that knows the password instead. The new table stays
         // plain; the index rebuild encrypts it.
-        if (schema::table(position).encrypted)
-            source.SetPassword(QString::fromLatin1(schema::kReferencePassword));
         const bool deletedVisible = !TXbaseDataSet::HideDeleted();
         for (source.First(); !source.Eof(); source.Next()) {
             target.Append();
@@ -216,6 +233,26 @@ bool DatabaseMaintenance::copyRecords(const QString &from, const QString &to, in
         *reason = QString::fromLocal8Bit(e.what());
         return false;
     }
+}
+
+// A conversion that a crash ended between its renames: the old memos live on
+// under the backup name (CNV_*.FPO) until the new table is in place. While
+// the new DBF has not been renamed yet, the old table gets its memos back;
+// once it has, the backup is no longer needed. Leftovers go only after that.
+void DatabaseMaintenance::recoverConversion(const QString &directory, const QString &stem, const QString &newStem)
+{
+    const QString backup = schema::tablePath(directory, newStem, QStringLiteral("FPO"));
+    if (QFileInfo::exists(backup)) {
+        const QString newDbf = schema::tablePath(directory, newStem, QStringLiteral("DBF"));
+        const QString fpt = directory + QLatin1Char('/') + schema::tableFile(stem, QStringLiteral("FPT"));
+        if (QFileInfo::exists(newDbf)) {
+            if (!renameOver(backup, fpt))
+                return; // keep everything as it is rather than lose a copy
+        } else {
+            QFile::remove(backup);
+        }
+    }
+    removeTableFiles(directory, newStem);
 }
 
 bool DatabaseMaintenance::replaceTable(const QString &directory, const QString &stem, const QString &newStem)
@@ -267,6 +304,9 @@ bool DatabaseMaintenance::ConvertTable(const QString &directory, const QString &
     if (oldDbf.isEmpty())
         return true;
     BusyCursor busy(m_prompt);
+    releaseNoteLookup();
+    const QString newStem = QString::fromLatin1(kConvertPrefix) + entry->stem;
+    recoverConversion(directory, entry->stem, newStem);
 
     // Holds the old table for this process alone; false when another has it.
     TXbaseDataSet old;
@@ -280,29 +320,25 @@ bool DatabaseMaintenance::ConvertTable(const QString &directory, const QString &
             return false;
         }
     };
+    // ... from the check to the last rename: appends another program would
+    // make in between are kept out, not lost.
     if (!holdOld()) {
         m_prompt.show(MaintenanceMessage::TableInUse, {entry->stem});
         return false;
     }
-    old.Close();
+    if (schema::table(entry->position).encrypted)
+        old.SetPassword(QString::fromLatin1(schema::kReferencePassword));
 
-    const QString newStem = QString::fromLatin1(kConvertPrefix) + entry->stem;
     const QString newDbf = schema::tablePath(directory, newStem, QStringLiteral("DBF"));
-    removeTableFiles(directory, newStem); // leftovers of an interrupted conversion
     if (!schema::createTable(entry->position, newDbf)) {
         m_prompt.show(MaintenanceMessage::CreateFailed, {QDir::toNativeSeparators(newDbf)});
         removeTableFiles(directory, newStem);
         return false;
     }
     QString reason;
-    if (!copyRecords(oldDbf, newDbf, entry->position, &reason)) {
+    if (!copyRecords(old, oldDbf, newDbf, &reason)) {
         removeTableFiles(directory, newStem);
         m_prompt.show(MaintenanceMessage::ConvertFailed, {entry->stem, reason});
-        return false;
-    }
-    if (!holdOld()) {
-        removeTableFiles(directory, newStem);
-        m_prompt.show(MaintenanceMessage::TableInUse, {entry->stem});
         return false;
     }
     const bool replaced = replaceTable(directory, entry->stem, newStem);

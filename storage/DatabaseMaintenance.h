@@ -28,6 +28,9 @@
 class MaintenancePrompt;
 class MaintenanceProgress;
 class TXbaseDataSet;
+namespace xb {
+class Table;
+}
 
 class DatabaseMaintenance {
 public:
@@ -76,8 +79,11 @@ public:
     static bool ClearIndexFlag(const QString &fileName);
 
 private:
+    void holdForRebuild(const QString &dbf, const QString &directory, const QString &stem,
+                        std::unique_ptr<xb::Table> &hold);
     void openForRebuild(TXbaseDataSet &table, const QString &directory, const QString &stem);
-    bool copyRecords(const QString &from, const QString &to, int position, QString *reason);
+    bool copyRecords(TXbaseDataSet &source, const QString &from, const QString &to, QString *reason);
+    void recoverConversion(const QString &directory, const QString &stem, const QString &newStem);
     bool replaceTable(const QString &directory, const QString &stem, const QString &newStem);
 
     MaintenanceProgress *m_progress;

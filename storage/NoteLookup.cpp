@@ -49,6 +49,11 @@ void lookUp(const std::string &key, std::string &out)
 
 } // namespace
 
+void releaseNoteLookup()
+{
+    notes().table.reset();
+}
+
 void installNoteLookup(const QString &dataDirectory)
 {
     NoteTable &n = notes();

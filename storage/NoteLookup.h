@@ -9,3 +9,6 @@
 // opened at the first use and kept open). Calling it again switches the
 // directory; an empty directory removes the function's provider.
 void installNoteLookup(const QString &dataDirectory);
+// Closes the notes table the lookup keeps open (the next NOTE() opens it
+// again), so that maintenance can hold it exclusively.
+void releaseNoteLookup();

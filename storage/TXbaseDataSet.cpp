@@ -6,8 +6,10 @@
 #include "xbase/api/XbApi.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -26,6 +28,13 @@ TXbaseDateFrmt s_dateFormat = dfWinDefault;
 std::string ansi(const QString &text)
 {
     return toAnsi(text);
+}
+
+// File names go to the engine as the file system holds them (UTF-8 on
+// Linux), never through the table's code page.
+std::string osPath(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
 }
 
 bool blank(const char *p, int n)
@@ -97,9 +106,18 @@ void TXbaseDataSet::requireClosed() const
         throw EXbaseError(kOpenTable);
 }
 
+QString TXbaseDataSet::engineMessage()
+{
+    // The engine's messages hold file names in the file system's UTF-8 and
+    // table text in Windows-1252.
+    const char *text = xb_LastError();
+    const QString utf8 = QString::fromUtf8(text);
+    return utf8.contains(QChar::ReplacementCharacter) ? fromAnsi(text) : utf8;
+}
+
 void TXbaseDataSet::engineError(const QString &what) const
 {
-    const QString detail = fromAnsi(xb_LastError());
+    const QString detail = engineMessage();
     throw EXbaseError(detail.isEmpty() ? what : what + QStringLiteral(": ") + detail);
 }
 
@@ -143,6 +161,8 @@ void TXbaseDataSet::SetLockTimeOut(int seconds)
 
 void TXbaseDataSet::SetPassword(const QString &password)
 {
+    if (m_area > 0)
+        settleEdit();
     m_password = password;
     if (m_area > 0) {
         select();
@@ -203,14 +223,14 @@ void TXbaseDataSet::InternalOpen()
     const QString path = directory() + nameOnly;
 
     xb_SetEpoch(m_epoch);
-    const int area = xb_Use(ansi(path).c_str(), ansi(m_alias).c_str(), mode, type);
+    const int area = xb_Use(osPath(path).c_str(), ansi(m_alias).c_str(), mode, type);
     xb_SysProp(XB_PROP_OPENFLAG, -1);
     if (area == 0) {
         // A file that is there but cannot be opened (locked, damaged, not a
         // table) says why instead of claiming it does not exist.
         if (QFileInfo::exists(path) || xb_LastErrorCode() != 1)
             throw EXbaseError(QStringLiteral("Table cannot be opened.\r%1\rFile: %2")
-                                  .arg(fromAnsi(xb_LastError()), path));
+                                  .arg(engineMessage(), path));
         throw EXbaseError(QStringLiteral("Table does not exist.\rFile or directory does not exist\rFile: %1").arg(path));
     }
     m_area = area;
@@ -261,6 +281,7 @@ void TXbaseDataSet::InternalClose()
     m_raw.clear();
     m_info.clear();
     m_insertReturn = 0;
+    m_appended = 0;
     m_lastMasterKey.clear();
     invalidateRows();
 }
@@ -308,13 +329,19 @@ tk::DataSet::GetResult TXbaseDataSet::GetRecord(GetMode mode, tk::RecordBuffer &
         break;
     case GetMode::Next: {
         long noted = 0;
+        bool moved = true;
         if (m_atTop) {
-            xb_GoTop();
+            moved = xb_GoTop() != 0;
         } else {
             syncEngine();
             noted = xb_RecNo();
-            xb_Skip(1);
+            moved = xb_Skip(1) != 0;
         }
+        // A move the engine could not make is its error, never a quiet end
+        // of data (loops over the records would stop without a word, or
+        // spin on the same record).
+        if (!moved)
+            engineError(QStringLiteral("Cannot move to the next record"));
         if (xb_Eof() || (!m_atTop && xb_RecNo() == noted)) {
             xb_GoBottom();
             result = GetResult::Eof;
@@ -323,13 +350,16 @@ tk::DataSet::GetResult TXbaseDataSet::GetRecord(GetMode mode, tk::RecordBuffer &
     }
     case GetMode::Prior: {
         long noted = 0;
+        bool moved = true;
         if (m_atBottom) {
-            xb_GoBottom();
+            moved = xb_GoBottom() != 0;
         } else {
             syncEngine();
             noted = xb_RecNo();
-            xb_Skip(-1);
+            moved = xb_Skip(-1) != 0;
         }
+        if (!moved)
+            engineError(QStringLiteral("Cannot move to the previous record"));
         if (xb_Bof() || (!m_atBottom && xb_RecNo() == noted)) {
             xb_GoTop();
             result = GetResult::Bof;
@@ -452,9 +482,11 @@ void TXbaseDataSet::writeRecord(const tk::RecordBuffer &buffer)
             break;
         case tk::FieldType::Float:
             if (value.isValid()) {
-                char number[64];
-                std::snprintf(number, sizeof number, "%*.*f", info.width, info.decimals, value.toDouble());
-                text = number;
+                // Stored numbers always use the point, whatever the locale.
+                char number[400];
+                const auto r = std::to_chars(number, number + sizeof number, value.toDouble(),
+                                             std::chars_format::fixed, info.decimals);
+                text.assign(number, r.ptr);
             }
             if (text.size() > width)
                 throw EXbaseError(kOutOfBounds);
@@ -500,8 +532,22 @@ void TXbaseDataSet::InternalEdit()
 {
     requireWritable();
     syncEngine();
-    if (!xb_Rlock(xb_RecNo()))
-        throw EXbaseError(kLocked);
+    if (!xb_Rlock(xb_RecNo())) {
+        if (xb_LastErrorCode() == 5 /* locked */)
+            throw EXbaseError(kLocked);
+        engineError(QStringLiteral("Cannot edit the record"));
+    }
+    // What was shown may be older than the lock: another holder may have
+    // posted in between. Edit what is on disk now, or Post would write the
+    // old values back over the other change.
+    m_positionFromEngine = false;
+    Resync();
+}
+
+void TXbaseDataSet::settleEdit()
+{
+    if (Active() && Editing())
+        CheckBrowseMode();
 }
 
 void TXbaseDataSet::InternalInsert()
@@ -524,15 +570,19 @@ void TXbaseDataSet::InternalPost(tk::RecordBuffer &buffer, bool inserting)
     select();
     // Convert everything first: a value that does not fit must not leave a
     // blank record appended or a half-written one behind.
-    if (inserting) {
+    if (inserting && m_appended == 0) {
         std::fill(m_raw.begin(), m_raw.end(), ' ');
         for (const TFieldInfo &info : m_info) {
             if (info.type == 'I' || (isBlobLetter(info.type) && info.width == 4))
                 std::memset(m_raw.data() + info.offset, 0, static_cast<std::size_t>(info.width));
         }
+    } else if (inserting) {
+        xb_Go(m_appended);
+        if (!xb_GetRecord(m_raw.data()))
+            engineError(QStringLiteral("Cannot read the record"));
     } else {
-        xb_Go(buffer.bookmark);
-        xb_GetRecord(m_raw.data());
+        if (!xb_Go(buffer.bookmark) || !xb_GetRecord(m_raw.data()))
+            engineError(QStringLiteral("Cannot read the record"));
     }
     writeRecord(buffer);
     std::vector<std::pair<const TFieldInfo *, QByteArray>> blobs;
@@ -542,24 +592,47 @@ void TXbaseDataSet::InternalPost(tk::RecordBuffer &buffer, bool inserting)
             blobs.emplace_back(&info, slot.data);
     }
 
-    if (inserting) {
-        if (!xb_AppendBlank())
-            engineError(QStringLiteral("Cannot append a record"));
-        m_raw[0] = ' ';
-    }
-    if (!xb_PutRecord(m_raw.data()))
-        engineError(QStringLiteral("Cannot write the record"));
+    // Memos first, in new blocks: the record that points at them is
+    // written after them, so a crash or a failure in between leaves at most
+    // unreferenced blocks, never a record with a lost or torn memo, and the
+    // old values stay intact until the record is replaced.
     for (const auto &[info, data] : blobs) {
         const std::string name = xb_FieldName(info->slot + 1);
-        if (info->type == 'M') {
-            const QByteArray text = data + '\0';
-            if (!xb_Replace(name.c_str(), XB_REPLACE_MEMO, text.constData()))
+        if (!xb_StoreMemo(name.c_str(), data.constData(), data.size(), m_raw.data())) {
+            if (info->type == 'M')
                 engineError(QStringLiteral("Cannot write the memo %1").arg(fromAnsi(name)));
-        } else if (xb_PutBlob(name.c_str(), data.constData(), data.size()) != data.size()) {
             throw EXbaseError("Blob Write Error");
         }
     }
-    xb_Commit();
+    if (inserting && m_appended == 0) {
+        // The whole record in one append: a refused or failed append leaves
+        // nothing behind, and the dataset stays in insert state.
+        m_raw[0] = ' ';
+        const long before = xb_RecCount();
+        if (!xb_AppendRecord(m_raw.data())) {
+            const long landed = xb_RecNo();
+            if (landed > before && !xb_Eof()) {
+                // The record is in the table but an index could not follow:
+                // a retry writes this record again instead of a second one.
+                m_appended = landed;
+                buffer.bookmark = landed;
+            }
+            engineError(QStringLiteral("Cannot append a record"));
+        }
+        m_appended = xb_RecNo();
+        buffer.bookmark = m_appended;
+    } else {
+        if (inserting)
+            xb_Go(m_appended);
+        if (!xb_PutRecord(m_raw.data()))
+            engineError(QStringLiteral("Cannot write the record"));
+        // The record's earlier append got in without its index entries.
+        if (inserting && !xb_RefreshKeys())
+            engineError(QStringLiteral("Cannot update the index"));
+    }
+    if (!xb_Commit())
+        engineError(QStringLiteral("Cannot write the record to disk"));
+    m_appended = 0;
     const long recno = xb_RecNo();
     xb_Unlock(recno);
     // Settle the engine in the current order (a record that left the
@@ -577,11 +650,18 @@ void TXbaseDataSet::InternalCancel()
     const long recno = currentBuffer().bookmark;
     if (recno > 0 && xb_Locked(recno))
         xb_Unlock(recno);
-    if (state() == State::Insert && m_insertReturn > 0) {
+    if (state() == State::Insert && m_appended > 0) {
+        // A post that failed after its record got in: the record stays (it
+        // holds what was typed) and becomes current.
+        xb_Go(m_appended);
+        m_positionFromEngine = true;
+        invalidateRows();
+    } else if (state() == State::Insert && m_insertReturn > 0) {
         xb_Go(m_insertReturn);
         m_positionFromEngine = true;
     }
     m_insertReturn = 0;
+    m_appended = 0;
 }
 
 void TXbaseDataSet::Delete()
@@ -702,6 +782,7 @@ bool TXbaseDataSet::HideDeleted()
 
 void TXbaseDataSet::SetHideDeleted(bool on)
 {
+    settleEdit();
     xb_SetDeleted(on ? 1 : 0);
     if (Active()) {
         invalidateRows();
@@ -736,6 +817,7 @@ bool TXbaseDataSet::Century()
 
 void TXbaseDataSet::SetCentury(bool on)
 {
+    settleEdit();
     s_century = on;
     xb_SetCentury(on ? 1 : 0);
     platform::FormatSettings &fs = platform::FormatSettings::current();
@@ -823,6 +905,7 @@ int TXbaseDataSet::Encrypt()
 {
     requireWritable();
     requireOpen();
+    settleEdit();
     select();
     const int result = xb_DbfEncrypt();
     invalidateRows();
@@ -838,7 +921,7 @@ bool TXbaseDataSet::CreateNew(const QString &fileName, int tableType, int fieldC
     const QString path = directory() + QFileInfo(fileNameWithExtension()).fileName();
     const QString alias = makeAlias(fileName);
     m_tableName = saved;
-    const int area = xb_CreateNew(ansi(path).c_str(), ansi(alias).c_str(), tableType, fieldCount);
+    const int area = xb_CreateNew(osPath(path).c_str(), ansi(alias).c_str(), tableType, fieldCount);
     m_area = area > 0 ? -area : 0;
     return area > 0;
 }
@@ -864,7 +947,7 @@ int TXbaseDataSet::IndexTag(const QString &indexFile, const QString &tag, const 
     requireOpen();
     CheckBrowseMode();
     select();
-    const std::string file = ansi(indexFile);
+    const std::string file = osPath(indexFile);
     const std::string cond = ansi(condition);
     const int result = xb_IndexTag(indexFile.isEmpty() ? nullptr : file.c_str(), ansi(tag).c_str(),
                                    ansi(key).c_str(), option, descending, condition.isEmpty() ? nullptr : cond.c_str());
@@ -882,7 +965,7 @@ bool TXbaseDataSet::AppendFrom(const QString &sourceFile, int tableType, const Q
         return false;
     CheckBrowseMode();
     select();
-    const int result = xb_AppendFrom(ansi(sourceFile).c_str(), tableType, ansi(condition).c_str());
+    const int result = xb_AppendFrom(osPath(sourceFile).c_str(), tableType, ansi(condition).c_str());
     invalidateRows();
     Resync();
     return result != 0;

@@ -161,6 +161,10 @@ private:
     void applyOrder(const QString &name, bool check);
     void masterChanged();
     [[noreturn]] void engineError(const QString &what) const;
+    static QString engineMessage();
+    // Posts a pending edit before the record under it is read again or
+    // the engine is moved, so that no edit is lost and no lock stays.
+    void settleEdit();
 
     int m_area = 0;
     QString m_alias;
@@ -174,6 +178,9 @@ private:
     std::vector<TFieldInfo> m_info;
     std::vector<char> m_raw;
     long m_insertReturn = 0;
+    // A record an insert's failed post left in the table (0: none); the
+    // next post rewrites it.
+    long m_appended = 0;
     bool m_atTop = false;
     bool m_atBottom = false;
     // The engine was moved on purpose (post, seek, query...): the next

@@ -121,6 +121,9 @@ int TXbaseDataSet::Query(const QString &expression)
 {
     if (!Active())
         return 0;
+    // A query moves the record: a pending edit is posted first (a failed
+    // post keeps the edit and refuses the query).
+    settleEdit();
     select();
     const QString text = expression == QString(QChar(0)) ? QString() : expression;
     const long count = xb_Query(ansi(text).c_str());

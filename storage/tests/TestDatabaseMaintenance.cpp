@@ -1,6 +1,7 @@
 // Creating, re-indexing and converting the tables of a data directory.
 #include "storage/DatabaseMaintenance.h"
 #include "storage/DatabaseSchema.h"
+#include "storage/NoteLookup.h"
 #include "storage/TXbaseDataSet.h"
 #include "storage/tests/MaintenanceRecorder.h"
 
@@ -109,10 +110,12 @@ private slots:
     void onlyTheMissingIndexIsRebuilt();
     void fullRebuildReplacesEveryIndex();
     void tableThatCannotBeOpenedAsksAgainThenEndsTheRebuild();
+    void fullRebuildKeepsTheIndexOfAHeldTableAndReleasesTheNoteLookup();
     void creationFailureStopsAndReports();
     void clearIndexFlagResetsOnlyTheValueOne();
     void conversionKeepsRecordsAndMemos();
-    void failedConversionKeepsTheOldTable();
+    void valuesThatCannotBeConvertedBecomeBlank();
+    void crashBetweenTheRenamesKeepsTheOldMemos();
     void tableInUseIsNotConverted();
     void encryptedTableIsConvertedReadable();
 
@@ -248,6 +251,43 @@ void TestDatabaseMaintenance::tableThatCannotBeOpenedAsksAgainThenEndsTheRebuild
     QVERIFY(QFile::exists(file(tmp.path(), "TERMIN", "CDX")));
 }
 
+void TestDatabaseMaintenance::fullRebuildKeepsTheIndexOfAHeldTableAndReleasesTheNoteLookup()
+{
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    MaintenanceRecorder first;
+    buildAll(dir, first);
+    // A filter of this process searched the notes: NOTE() holds NOTIZEN.
+    installNoteLookup(dir);
+    {
+        auto ds = openTable(file(dir, "ADRESS", "DBF"));
+        ds->Append();
+        ds->FieldByName(QStringLiteral("INR"))->SetAsString(QStringLiteral("AD1"));
+        ds->Post();
+        QCOMPARE(ds->Query(QStringLiteral("\"x\" $ NOTE(INR)")), 0);
+    }
+    const QByteArray before = digest(file(dir, "TERMIN", "CDX"));
+    auto holder = openTable(file(dir, "TERMIN", "DBF")); // another window has it open
+
+    MaintenanceRecorder recorder;
+    recorder.answers = {false};
+    DatabaseMaintenance maintenance(&recorder, recorder);
+    QVERIFY_THROWS_EXCEPTION(tk::DataSetError, maintenance.RebuildIndexes(dir, true));
+    // TERMIN was never left without its index while it was held.
+    QCOMPARE(digest(file(dir, "TERMIN", "CDX")), before);
+    holder->SetIndexName(QStringLiteral("1"));
+    holder.reset();
+    {
+        auto ds = openTable(file(dir, "ADRESS", "DBF"));
+        QCOMPARE(ds->Query(QStringLiteral("\"x\" $ NOTE(INR)")), 0);
+    }
+    MaintenanceRecorder again;
+    DatabaseMaintenance(&again, again).RebuildIndexes(dir, true);
+    QVERIFY(again.messages.empty());
+    QVERIFY(!DatabaseMaintenance::anyIndexMissing(dir));
+    installNoteLookup(QString());
+}
+
 void TestDatabaseMaintenance::creationFailureStopsAndReports()
 {
     QTemporaryDir tmp;
@@ -321,21 +361,45 @@ void TestDatabaseMaintenance::conversionKeepsRecordsAndMemos()
     QCOMPARE(xbtoolCheck(file(dir, "NOTIZEN", "DBF")), QString());
 }
 
-void TestDatabaseMaintenance::failedConversionKeepsTheOldTable()
+void TestDatabaseMaintenance::valuesThatCannotBeConvertedBecomeBlank()
 {
     QTemporaryDir tmp;
     const QString dir = tmp.path();
     createOldAddresses(dir, "kein Tag"); // GEB_DAT text that is no date
-    const QByteArray table = digest(file(dir, "ADRESS", "DBF"));
-    const QByteArray index = digest(file(dir, "ADRESS", "CDX"));
     MaintenanceRecorder recorder;
     DatabaseMaintenance maintenance(&recorder, recorder);
-    QVERIFY(!maintenance.ConvertTable(dir, QStringLiteral("ADRESS")));
-    QCOMPARE(recorder.messages.size(), std::size_t(1));
-    QCOMPARE(recorder.messages[0].first, MaintenanceMessage::ConvertFailed);
-    QCOMPARE(recorder.messages[0].second.first(), QStringLiteral("ADRESS"));
-    QCOMPARE(digest(file(dir, "ADRESS", "DBF")), table);
-    QCOMPARE(digest(file(dir, "ADRESS", "CDX")), index);
+    QVERIFY(maintenance.ConvertTable(dir, QStringLiteral("ADRESS")));
+    QVERIFY(recorder.messages.empty());
+    auto ds = openTable(file(dir, "ADRESS", "DBF"));
+    QCOMPARE(ds->RecordCount(), 3);
+    for (ds->First(); !ds->Eof(); ds->Next()) {
+        QVERIFY(ds->FieldByName(QStringLiteral("GEB_DAT"))->IsNull());
+        QCOMPARE(ds->FieldByName(QStringLiteral("VORNAME"))->AsString(), QStringLiteral("Anna"));
+    }
+    QCOMPARE(QDir(dir).entryList(QDir::Files).filter(QStringLiteral("CNV_")), QStringList());
+}
+
+void TestDatabaseMaintenance::crashBetweenTheRenamesKeepsTheOldMemos()
+{
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    createOldNotes(dir, 3);
+    // The state a crash leaves after the new memo file took the old one's
+    // name and before the new table did: the old memos only as the backup.
+    QVERIFY(schema::createTable(schema::kNotizen, file(dir, "CNV_NOTIZEN", "DBF")));
+    QVERIFY(QFile::rename(file(dir, "NOTIZEN", "FPT"), file(dir, "CNV_NOTIZEN", "FPO")));
+    QVERIFY(QFile::rename(file(dir, "CNV_NOTIZEN", "FPT"), file(dir, "NOTIZEN", "FPT")));
+
+    MaintenanceRecorder recorder;
+    DatabaseMaintenance maintenance(&recorder, recorder);
+    QVERIFY(maintenance.ConvertTable(dir, QStringLiteral("NOTIZEN")));
+    QVERIFY(recorder.messages.empty());
+    auto notes = openTable(file(dir, "NOTIZEN", "DBF"));
+    QCOMPARE(notes->RecordCount(), 3);
+    int i = 0;
+    for (notes->First(); !notes->Eof(); notes->Next(), ++i)
+        QCOMPARE(notes->FieldByName(QStringLiteral("NOTIZ"))->AsString(),
+                 QStringLiteral("Notiz %1\r\n").arg(i).repeated(i * 40 + 1));
     QCOMPARE(QDir(dir).entryList(QDir::Files).filter(QStringLiteral("CNV_")), QStringList());
 }
 

@@ -38,6 +38,11 @@ Engine::~Engine()
     closeAll();
 }
 
+void Engine::setEnv(Env *env)
+{
+    m_env = env ? env : Env::posix();
+}
+
 Engine &Engine::instance()
 {
     static Engine *engine = new Engine;
@@ -97,6 +102,17 @@ WorkArea *Engine::area(int area) const
 {
     auto it = m_areas.find(area);
     return it == m_areas.end() ? nullptr : it->second.get();
+}
+
+Table *Engine::openTable(const std::string &path) const
+{
+    std::string real;
+    if (!m_env->findFileNoCase(path, &real))
+        return nullptr;
+    for (const auto &[number, wa] : m_areas)
+        if (wa->table().path() == real)
+            return &wa->table();
+    return nullptr;
 }
 
 int Engine::findAlias(std::string_view alias) const

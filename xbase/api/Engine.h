@@ -43,6 +43,10 @@ public:
     static Engine &instance();
 
     Env *env() const { return m_env; }
+    // Tables opened from now on use `env` (nullptr: the POSIX one); those
+    // open keep theirs. Lets tests put a failing file layer under callers
+    // that reach the engine only through the xb_* functions.
+    void setEnv(Env *env);
 
     // Opens a table in a new work area under `alias` (made upper case; empty:
     // the file's stem). *area receives the area number (from 1). BadArgument
@@ -53,6 +57,9 @@ public:
     void closeAll();
 
     WorkArea *area(int area) const;
+    // The table of a work area that has the file at `path` open, or
+    // nullptr.
+    Table *openTable(const std::string &path) const;
     // Area number of an alias (any case), 0 when none.
     int findAlias(std::string_view alias) const;
     void select(int area) { m_selected = area; }

@@ -47,6 +47,20 @@ Status WorkArea::load(uint32_t recno)
     return Status::ok();
 }
 
+// A record the order names. One beyond the table means the index belongs
+// to other contents (a table restored without its index, a cut tail): say
+// so and how to mend it, rather than "no record".
+Status WorkArea::readInOrder(uint32_t recno, char *record)
+{
+    Status s = m_table->read(recno, record);
+    if (s || !m_order || s.code() != Status::Code::NotFound)
+        return s;
+    uint32_t count = 0;
+    m_table->recordCount(&count);
+    return Status::corrupt(m_table->path() + ": the index names record " + std::to_string(recno) + " but the table has "
+                           + std::to_string(count) + " records; the index does not match the table, rebuild it (reindex)");
+}
+
 Status WorkArea::visible(uint32_t recno, const char *record, bool *yes)
 {
     *yes = true;
@@ -134,7 +148,7 @@ Status WorkArea::firstVisible(bool fromTop, uint32_t *recno)
             return s;
         if (known)
             continue;
-        if (!(s = m_table->read(r, m_scratch.data())))
+        if (!(s = readInOrder(r, m_scratch.data())))
             return s;
         bool yes = false;
         if (!(s = visible(r, m_scratch.data(), &yes)))
@@ -162,7 +176,7 @@ Status WorkArea::stepVisible(uint32_t from, bool forward, uint32_t *recno)
             return s;
         if (known)
             continue;
-        if (!(s = m_table->read(r, m_scratch.data())))
+        if (!(s = readInOrder(r, m_scratch.data())))
             return s;
         bool yes = false;
         if (!(s = visible(r, m_scratch.data(), &yes)))
@@ -315,17 +329,27 @@ Status WorkArea::putRecord(const char *record)
 
 Status WorkArea::appendBlank()
 {
+    return appendRecord(m_table->blankRecord().data());
+}
+
+Status WorkArea::appendRecord(const char *record)
+{
     beginOperation();
-    const std::string blank = m_table->blankRecord();
     uint32_t recno = 0;
-    Status s = m_table->append(blank.data(), &recno);
+    Status s = m_table->append(record, &recno);
     if (recno == 0)
         return s;
     // The record is there even when an observer failed.
-    m_record = blank;
+    m_record.assign(record, m_table->recordLength());
     m_recno = recno;
     m_bof = m_eof = false;
     return s;
+}
+
+Status WorkArea::storeMemo(int field, std::string_view data, uint32_t type, char *record)
+{
+    beginOperation();
+    return m_table->storeMemo(field, data, type, record);
 }
 
 Status WorkArea::setDeleted(bool deleted)

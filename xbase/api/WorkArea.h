@@ -63,6 +63,14 @@ public:
     Status putRecord(const char *record);
     // Appends a blank record and makes it current.
     Status appendBlank();
+    // Appends a complete record (deletion byte included) and makes it
+    // current. When the record got into the table but an index could not
+    // follow, the failure is returned and the area still stands on the new
+    // record.
+    Status appendRecord(const char *record);
+    // Stores a memo value in new blocks and puts their number into `record`
+    // (not written; see Table::storeMemo).
+    Status storeMemo(int field, std::string_view data, uint32_t type, char *record);
     Status setDeleted(bool deleted);
     bool deleted() const { return !m_eof && m_record[0] == '*'; }
 
@@ -112,7 +120,10 @@ public:
     // matched by name and converted by type; records failing `condition`
     // (an expression on the source, empty: none) are left out, and so are
     // deleted ones while deleted records are hidden. Memo values are copied.
+    // A value the target field cannot hold is left blank; the number of
+    // such values of the last appendFrom is appendBlanked().
     Status appendFrom(const std::string &path, std::string_view condition);
+    uint32_t appendBlanked() const { return m_appendBlanked; }
 
     // The order; nullptr = record order. Not owned: whoever sets it keeps it
     // alive until it is replaced or the work area is closed.
@@ -132,6 +143,7 @@ public:
 
 private:
     Status load(uint32_t recno);
+    Status readInOrder(uint32_t recno, char *record);
     void setPhantom();
     Status visible(uint32_t recno, const char *record, bool *yes);
     Status firstVisible(bool fromTop, uint32_t *recno);
@@ -153,6 +165,7 @@ private:
     std::string m_record;
     std::string m_scratch;
     uint32_t m_recno = 0;
+    uint32_t m_appendBlanked = 0;
     bool m_bof = true;
     bool m_eof = true;
 };

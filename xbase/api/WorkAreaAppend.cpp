@@ -38,10 +38,18 @@ Status WorkArea::appendFrom(const std::string &path, std::string_view condition)
     beginOperation();
     if (m_table->mode() == OpenMode::ReadOnly)
         return Status::readOnly(m_table->path() + ": opened read-only, cannot append");
-    std::unique_ptr<Table> source;
-    Status s = Table::open(m_engine.env(), path, OpenMode::ReadOnly, source);
-    if (!s)
-        return s;
+    // A source this engine holds already (a conversion keeps the old table
+    // open exclusively from its check to the last rename) is read through
+    // that open; any other is opened read-only for the copy.
+    std::unique_ptr<Table> opened;
+    Table *source = m_engine.openTable(path);
+    Status s;
+    if (!source) {
+        if (!(s = Table::open(m_engine.env(), path, OpenMode::ReadOnly, opened)))
+            return s;
+        source = opened.get();
+    }
+    m_appendBlanked = 0;
     SourceContext context(*source);
     std::unique_ptr<Filter> filter;
     if (!condition.empty() && !(s = Filter::compile(condition, context, filter)))
@@ -103,19 +111,25 @@ Status WorkArea::appendFrom(const std::string &path, std::string_view condition)
             }
             if (t.type == 'C' && static_cast<int>(text.size()) > t.width)
                 text.resize(t.width); // a shorter character field takes what fits
-            if (!(s = FieldCodec::setText(*m_table, int(f), record.data(), text)))
-                return Status::badArgument(source->path() + " record " + std::to_string(recno) + ": " + s.detail());
+            // A value the new field cannot hold stays blank and is
+            // counted, like text cut to a shorter field; it does not refuse
+            // the whole table.
+            if (!FieldCodec::setText(*m_table, int(f), record.data(), text)) {
+                std::memcpy(record.data() + t.offset, blank.data() + t.offset, t.width);
+                ++m_appendBlanked;
+            }
         }
-        uint32_t added = 0;
-        if (!(s = m_table->append(record.data(), &added)))
-            return s;
+        // Memos before the record that points at them.
         for (auto [f, g] : memos) {
             uint32_t type = 1;
             if (!(s = source->readMemo(g, src, memo, &type)))
                 return s;
-            if (!memo.empty() && !(s = m_table->writeMemo(added, f, memo, type)))
+            if (!memo.empty() && !(s = m_table->storeMemo(f, memo, type, record.data())))
                 return s;
         }
+        uint32_t added = 0;
+        if (!(s = m_table->append(record.data(), &added)))
+            return s;
         const int percent = int(uint64_t(recno) * 100 / count);
         if (percent != lastPercent) {
             m_engine.reportProgress(percent);

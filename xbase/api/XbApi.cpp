@@ -201,6 +201,26 @@ int xb_AppendBlank(void)
     return wa && check(wa->appendBlank());
 }
 
+int xb_AppendRecord(const char *buffer)
+{
+    WorkArea *wa = current();
+    return wa && buffer && check(wa->appendRecord(buffer));
+}
+
+int xb_RefreshKeys(void)
+{
+    WorkArea *wa = current();
+    if (!wa)
+        return 0;
+    if (wa->eof())
+        return fail(Status::badArgument(wa->table().path() + ": no current record"));
+    CdxOrderSet *set = wa->indexes();
+    if (!set || !set->index())
+        return 1;
+    std::string record(wa->table().recordLength(), '\0');
+    return check(wa->getRecord(record.data())) && check(set->index()->refreshKeys(wa->recNo(), record.data()));
+}
+
 int xb_Commit(void)
 {
     WorkArea *wa = current();
@@ -229,6 +249,12 @@ int xb_Rlock(long recno)
 {
     WorkArea *wa = current();
     return wa && recno >= 0 && check(wa->lockRecord(static_cast<uint32_t>(recno)));
+}
+
+int xb_Flock(void)
+{
+    WorkArea *wa = current();
+    return wa && check(wa->table().lockFile());
 }
 
 int xb_Locked(long recno)
@@ -581,6 +607,18 @@ int xb_Replace(const char *field, int kind, const void *data)
         return fail(Status::badArgument(wa->table().path() + ": no current record"));
     std::string record(wa->record(), wa->table().recordLength());
     return check(FieldCodec::setText(wa->table(), f, record.data(), text)) && check(wa->putRecord(record.data()));
+}
+
+int xb_StoreMemo(const char *field, const void *data, long length, char *buffer)
+{
+    WorkArea *wa = current();
+    const int f = fieldOf(wa, field);
+    if (f < 0 || !buffer || length < 0 || (length > 0 && !data))
+        return 0;
+    const char type = wa->table().fields()[f].type;
+    const uint32_t blockType = type == 'G' ? 2 : (type == 'P' ? 0 : 1);
+    const std::string_view bytes(static_cast<const char *>(data), static_cast<std::size_t>(length));
+    return check(wa->storeMemo(f, bytes, blockType, buffer));
 }
 
 int xb_CreateNew(const char *path, const char *alias, int type, int fieldCount)

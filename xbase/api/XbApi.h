@@ -55,6 +55,13 @@ int xb_RecSize(void);
 int xb_GetRecord(char *buffer);
 int xb_PutRecord(const char *buffer);
 int xb_AppendBlank(void);
+/* Appends a complete record (xb_RecSize() bytes) and makes it current. On a
+ * failure after the record got into the table (an index could not follow)
+ * it returns 0 and xb_RecNo() is the new record's number. */
+int xb_AppendRecord(const char *buffer);
+/* Sets the index entries of the current record right in every tag (after an
+ * index update failed half way, say on a full disk). */
+int xb_RefreshKeys(void);
 int xb_Commit(void);
 int xb_Delete(void);
 int xb_Recall(void);
@@ -62,6 +69,7 @@ int xb_Deleted(void);
 int xb_Rlock(long recno);  /* nonzero when locked; fails at once when another holds it */
 int xb_Locked(long recno); /* nonzero when this area holds the lock */
 int xb_Unlock(long recno); /* 0: every lock of the area */
+int xb_Flock(void);        /* the file lock over every record; nonzero when locked */
 
 /* Navigation. */
 int xb_GoTop(void);
@@ -111,6 +119,10 @@ long xb_GetBlobLength(const char *field);
 long xb_GetBlob(const char *field, void *buffer); /* bytes copied */
 long xb_PutBlob(const char *field, const void *data, long length); /* bytes written */
 int xb_Replace(const char *field, int kind, const void *data);
+/* Stores a memo or blob value in new blocks and writes their number into
+ * the record `buffer` only (nothing of the table changes): write the record
+ * with xb_PutRecord or xb_AppendRecord afterwards. */
+int xb_StoreMemo(const char *field, const void *data, long length, char *buffer);
 
 /* Creating tables: xb_CreateNew returns a positive number, then one
  * xb_CreateField per field, then xb_CreateExec writes the table. */

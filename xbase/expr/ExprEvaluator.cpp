@@ -245,7 +245,8 @@ void ExprEvaluator::formatNumber(double number, int width, int decimals, std::st
                     length += d;
                 }
             } else {
-                length = std::snprintf(buf, sizeof buf, "%.*f", d, number);
+                length = static_cast<int>(
+                    std::to_chars(buf, buf + sizeof buf, number, std::chars_format::fixed, d).ptr - buf);
             }
             if (length <= width) {
                 out.append(width - length, ' ');

@@ -78,6 +78,9 @@ Status CdxFile::open(Env *env, const std::string &path, bool writable, bool excl
     Status s = env->openFile(path, writable, f);
     if (!s)
         return s;
+    // As the table: the flock other xBase programs take on the index.
+    if (!(s = f->lockWhole(exclusive ? File::LockKind::Exclusive : File::LockKind::Shared)))
+        return s;
     std::unique_ptr<CdxFile> cdx(new CdxFile(env, path, std::move(f), writable, exclusive));
     {
         ReadScope scope(cdx.get());
@@ -92,7 +95,7 @@ Status CdxFile::create(Env *env, const std::string &path, bool exclusive, std::u
 {
     std::unique_ptr<File> f;
     Status s = env->createFile(path, true, f);
-    if (!s)
+    if (!s || !(s = f->lockWhole(exclusive ? File::LockKind::Exclusive : File::LockKind::Shared)))
         return s;
     std::vector<uint8_t> buf(3 * kPageSize);
     encodeHeader(buf.data(), 2 * kPageSize, kTagNameLength, kOptCompact | kOptCompound | kOptFileHeader,

@@ -7,6 +7,7 @@
 #include "xbase/text/Dates.h"
 #include "xbase/table/Env.h"
 
+#include <charconv>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -349,9 +350,10 @@ Status CdxIndex::searchRange(int i, std::string_view text, CdxKeyRange &out) con
     case CdxKeyType::Numeric:
     case CdxKeyType::Integer: {
         std::string t = trimmed(text);
-        char *end = nullptr;
-        double d = t.empty() ? 0 : std::strtod(t.c_str(), &end);
-        if (!t.empty() && (end == t.c_str() || *end != '\0'))
+        double d = 0;
+        const char *first = t.c_str() + (!t.empty() && t[0] == '+' ? 1 : 0);
+        const auto parsed = std::from_chars(first, t.c_str() + t.size(), d);
+        if (!t.empty() && (parsed.ec != std::errc() || parsed.ptr != t.c_str() + t.size()))
             return Status::badArgument(tag->name() + ": \"" + std::string(text) + "\" is not a number");
         return exact(tag->keyType() == CdxKeyType::Integer ? CdxKey::fromInt32(int32_t(std::llround(d)))
                                                            : CdxKey::fromDouble(d));
@@ -413,6 +415,7 @@ Status CdxIndex::readKeys(const Bound &b, int keyLength, CdxBuildInput &input, c
 Status CdxIndex::buildTag(const std::string &name, const std::string &keyExpression,
                           const std::string &forExpression, const Progress &progress)
 {
+    m_foreign.clear(); // a tag built here is in our order
     if (m_table.mode() == OpenMode::ReadOnly)
         return Status::readOnly(m_table.path() + ": read-only");
     // A stand-in tag binds the expressions the same way file tags are bound.
@@ -466,6 +469,7 @@ Status CdxIndex::buildTag(const std::string &name, const std::string &keyExpress
 
 Status CdxIndex::reindex(const Progress &progress)
 {
+    m_foreign.clear();
     if (m_table.mode() == OpenMode::ReadOnly)
         return Status::readOnly(m_table.path() + ": read-only");
     Status s = refresh();
@@ -637,6 +641,79 @@ Status CdxIndex::recordReplaced(uint32_t recno, const char *oldRecord, const cha
         return s;
     }
     return scope.finish();
+}
+
+Status CdxIndex::refreshKeys(uint32_t recno, const char *record)
+{
+    CdxFile::WriteScope scope(m_file.get());
+    if (!scope.status())
+        return scope.status();
+    Status s = bind();
+    std::string key;
+    for (Bound &b : m_bound) {
+        if (!s)
+            break;
+        if (!b.key || !b.problem.empty())
+            continue;
+        bool included = true;
+        if (!(s = keyWith(b, record, recno, &included, &key)))
+            break;
+        const auto *bytes = reinterpret_cast<const uint8_t *>(key.data());
+        s = b.tag->remove(bytes, recno);
+        if (s.code() == Status::Code::NotFound)
+            s = Status::ok();
+        if (s && included)
+            s = b.tag->insert(bytes, recno);
+    }
+    if (m_listener)
+        m_listener(recno);
+    if (!s) {
+        m_file->abandonChanges();
+        return s;
+    }
+    return scope.finish();
+}
+
+Status CdxIndex::foreignOrder(int t, bool *foreign)
+{
+    *foreign = false;
+    CdxTag *tag = m_file->tag(t);
+    if (!tag)
+        return Status::ok();
+    auto known = m_foreign.find(tag->name());
+    if (known != m_foreign.end()) {
+        *foreign = known->second;
+        return Status::ok();
+    }
+    CdxTagReport report;
+    Status s = CdxChecker::checkTree(*tag, report);
+    if (!s)
+        return s;
+    m_foreign[tag->name()] = report.foreignOrder;
+    *foreign = report.foreignOrder;
+    return Status::ok();
+}
+
+Status CdxIndex::requireOwnOrder(int t, const char *what)
+{
+    bool foreign = false;
+    Status s = foreignOrder(t, &foreign);
+    if (!s || !foreign)
+        return s;
+    return Status::badArgument(m_file->path() + ": tag " + m_file->tag(t)->name()
+                               + " is sorted in another program's collation; cannot " + what
+                               + " on it: reindex the table to sort it in this program's order");
+}
+
+Status CdxIndex::beforeChange()
+{
+    CdxFile::ReadScope scope(m_file.get());
+    if (!scope.status())
+        return scope.status();
+    for (int t = 0; t < m_file->tagCount(); ++t)
+        if (Status s = requireOwnOrder(t, "change records"); !s)
+            return s;
+    return Status::ok();
 }
 
 } // namespace xb

@@ -20,6 +20,7 @@
 #include "xbase/table/Table.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -110,6 +111,19 @@ public:
 
     // TableObserver.
     Status recordAppended(uint32_t recno, const char *record) override;
+    // Refuses every change while a tag is in another program's collation:
+    // our keys would go to byte-order places and break it for its owner.
+    Status beforeChange() override;
+    // Whether tag `t`'s keys are not in byte order (another program's
+    // collation). Walks the tag once per open index and tag name.
+    Status foreignOrder(int t, bool *foreign);
+    // NotFound-free refusal for seeking tag `t`: BadArgument naming the
+    // remedy when the tag is foreign.
+    Status requireOwnOrder(int t, const char *what);
+    // Makes every tag hold exactly the right entry for record `recno`
+    // (after an update of the index failed half way): its entry is removed
+    // where there is one and inserted again.
+    Status refreshKeys(uint32_t recno, const char *record);
     Status recordReplaced(uint32_t recno, const char *oldRecord, const char *newRecord) override;
 
 private:
@@ -134,6 +148,7 @@ private:
     std::unique_ptr<Context> m_context;
     std::vector<Bound> m_bound;
     std::vector<CdxTag *> m_boundTags;
+    std::map<std::string, bool> m_foreign; // by tag name, once checked
     std::function<void(uint32_t)> m_listener;
 };
 

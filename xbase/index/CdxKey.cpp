@@ -3,6 +3,7 @@
 
 #include "xbase/text/Dates.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -144,8 +145,7 @@ std::string CdxKey::display(const uint8_t *key, int length, CdxKeyType type, boo
     if ((type == CdxKeyType::Numeric || type == CdxKeyType::Date) && length == 8) {
         double v = toDouble(key);
         if (type == CdxKeyType::Numeric) {
-            std::snprintf(buf, sizeof buf, "%.15g", v);
-            return buf;
+            return std::string(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15).ptr);
         }
         if (v == 0)
             return "        ";

@@ -259,6 +259,9 @@ Status CdxOrder::seek(std::string_view key, bool soft, uint32_t *recno, bool *fo
     if (!s)
         return s;
     CdxTag *tag = m_index.tag(t);
+    // A binary search in a tree of another collation answers wrongly.
+    if (!(s = m_index.requireOwnOrder(t, "seek")))
+        return s;
     CdxKeyRange range;
     if (!(s = m_index.searchRange(t, key, range)))
         return s;

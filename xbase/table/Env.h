@@ -49,6 +49,15 @@ public:
     // Whether another holder (another process or another File of this
     // process) holds a lock that conflicts with `kind` on the range.
     virtual Status testLock(uint64_t offset, uint64_t length, LockKind kind, bool *lockedByOther) = 0;
+    // The whole-file lock of flock(2), which other xBase programs on Linux
+    // take to mark shared and exclusive opens (it does not conflict with the
+    // byte-range locks). Never waits: Locked when another holder's conflicts.
+    // Files that are no real files keep nobody out.
+    virtual Status lockWhole(LockKind kind)
+    {
+        (void)kind;
+        return Status::ok();
+    }
 
     virtual const std::string &path() const = 0;
 };

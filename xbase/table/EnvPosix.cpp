@@ -9,6 +9,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,6 +101,21 @@ public:
             if (errno == EAGAIN || errno == EACCES)
                 return Status::locked(m_path + ": locked by another user");
             return Status::ioError(errorText(m_path, "lock failed", errno));
+        }
+        return Status::ok();
+    }
+
+    Status lockWhole(LockKind kind) override
+    {
+        while (::flock(m_fd, (kind == LockKind::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EWOULDBLOCK)
+                return Status::locked(m_path + ": in use by another program");
+            // File systems without flock keep their byte-range locks.
+            if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS)
+                return Status::ok();
+            return Status::ioError(errorText(m_path, "flock failed", errno));
         }
         return Status::ok();
     }

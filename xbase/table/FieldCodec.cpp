@@ -4,6 +4,7 @@
 #include "xbase/text/Dates.h"
 #include "xbase/table/Table.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -55,13 +56,18 @@ bool isNullInRecord(const Table &table, const FieldInfo &f, const char *record)
 
 std::string shortest(double v)
 {
+    // Numbers in tables and expressions always use the point: the
+    // locale-independent conversions, never the C library's printf/strtod.
     char buf[40];
+    std::to_chars_result r{};
     for (int precision = 1; precision <= 17; ++precision) {
-        std::snprintf(buf, sizeof buf, "%.*g", precision, v);
-        if (std::strtod(buf, nullptr) == v)
+        r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, precision);
+        double back = 0;
+        std::from_chars(buf, r.ptr, back);
+        if (back == v)
             break;
     }
-    return buf;
+    return std::string(buf, r.ptr);
 }
 
 } // namespace
@@ -75,9 +81,11 @@ bool FieldCodec::parseNumber(std::string_view text, double *value)
     for (char &c : s)
         if (c == ',')
             c = '.';
-    char *end = nullptr;
-    *value = std::strtod(s.c_str(), &end);
-    return end == s.c_str() + s.size() && std::isfinite(*value);
+    std::size_t from = s[0] == '+' ? 1 : 0;
+    const char *first = s.c_str() + from;
+    const char *last = s.c_str() + s.size();
+    const auto r = std::from_chars(first, last, *value);
+    return r.ec == std::errc() && r.ptr == last && first != last && std::isfinite(*value);
 }
 
 bool FieldCodec::formatNumber(double value, int width, int decimals, std::string &out)
@@ -85,11 +93,14 @@ bool FieldCodec::formatNumber(double value, int width, int decimals, std::string
     char buf[400];
     if (!std::isfinite(value) || std::fabs(value) > 1e100)
         return false;
-    std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, value);
-    out = buf;
+    auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    std::string digits(buf, r.ptr);
     // -0 prints as "-0.00"; store it as zero.
-    if (std::strtod(buf, nullptr) == 0 && std::strchr(buf, '-'))
-        std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, 0.0), out = buf;
+    if (digits[0] == '-' && digits.find_first_not_of("-0.") == std::string::npos) {
+        r = std::to_chars(buf, buf + sizeof buf, 0.0, std::chars_format::fixed, decimals);
+        digits.assign(buf, r.ptr);
+    }
+    out = digits.size() < std::size_t(width) ? std::string(std::size_t(width) - digits.size(), ' ') + digits : digits;
     return static_cast<int>(out.size()) <= width;
 }
 

@@ -239,9 +239,14 @@ Status Table::open(Env *env, const std::string &path, OpenMode mode, std::unique
     if (!(s = env->openFile(real, mode != OpenMode::ReadOnly, d.file)))
         return s;
     s = d.file->tryLock(kOpenMarker, 1, mode == OpenMode::Exclusive ? File::LockKind::Exclusive : File::LockKind::Shared);
+    // Other xBase programs mark their opens with flock: take it too, so that
+    // an exclusive open on either side keeps the other out.
+    if (s)
+        s = d.file->lockWhole(mode == OpenMode::Exclusive ? File::LockKind::Exclusive : File::LockKind::Shared);
     if (!s)
-        return Status::locked(real + (mode == OpenMode::Exclusive ? ": in use by another user"
-                                                                  : ": opened exclusively by another user"));
+        return s.code() != Status::Code::Locked ? s
+            : Status::locked(real + (mode == OpenMode::Exclusive ? ": in use by another user"
+                                                                 : ": opened exclusively by another user"));
     uint64_t size = 0;
     if (!(s = d.file->size(&size)) || !(s = d.parse(size)))
         return s;
@@ -512,12 +517,86 @@ Status Table::read(uint32_t recno, char *record)
     return Status::ok();
 }
 
+namespace {
+
+// Header byte 29 of the code pages other programs mark; text in such a
+// table is not Windows-1252.
+const char *foreignCodePage(uint8_t mark)
+{
+    switch (mark) {
+    case 0x00: case 0x03: case 0x57: return nullptr; // none, Windows-1252
+    case 0x01: return "437";
+    case 0x02: return "850";
+    case 0x64: return "852";
+    case 0x65: return "866";
+    case 0x66: return "865";
+    case 0x67: return "861";
+    case 0x6A: return "737";
+    case 0x6B: return "857";
+    case 0x7C: return "874";
+    case 0x7D: return "1255";
+    case 0x7E: return "1256";
+    case 0xC8: return "1250";
+    case 0xC9: return "1251";
+    case 0xCA: return "1254";
+    case 0xCB: return "1253";
+    case 0x13: return "932";
+    case 0x4D: return "936";
+    case 0x4E: return "949";
+    case 0x4F: return "950";
+    default: return "unknown";
+    }
+}
+
+} // namespace
+
+Status Table::Impl::checkCodePage(const char *what) const
+{
+    const char *page = foreignCodePage(header[29]);
+    if (!page)
+        return Status::ok();
+    char mark[8];
+    std::snprintf(mark, sizeof mark, "0x%02X", header[29]);
+    return Status::readOnly(path + ": the table is marked with code page " + page + " (" + mark
+                            + "); this program writes Windows-1252 text only, so it cannot " + what
+                            + " (read-only here)");
+}
+
 Status Table::Impl::checkWritable(const char *what) const
 {
     if (!writable())
         return Status::readOnly(path + ": opened read-only, cannot " + what);
+    if (Status s = checkCodePage(what); !s)
+        return s;
     if (encState() != kPlain && (!cipher || (encState() == kEncrypted && (load16(header + 12) != (cipher->keyCheck() & 0xFFFF)))))
         return Status::badArgument(path + ": wrong or missing password, cannot " + what);
+    return Status::ok();
+}
+
+// A record change on a table whose header names a structural index that is
+// there but not open here would leave the index behind without a word:
+// every tag would miss the change. Such writes are refused; whoever writes
+// opens the index with the table (the engine's work areas always do).
+Status Table::Impl::checkIndexFollows(const char *what) const
+{
+    if (!(header[28] & 0x01) || !observers.empty())
+        return Status::ok();
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    const std::string stem = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+        ? path : path.substr(0, dot);
+    std::string found;
+    if (!env->findFileNoCase(stem + ".CDX", &found))
+        return Status::ok(); // flagged without a file: nothing to keep up
+    return Status::badArgument(path + ": cannot " + what + " without its structural index " + found
+                               + " open: the index would miss the change");
+}
+
+Status Table::Impl::askObservers() const
+{
+    for (TableObserver *o : observers)
+        if (Status s = o->beforeChange(); !s)
+            return s;
     return Status::ok();
 }
 
@@ -547,7 +626,7 @@ Status Table::replace(uint32_t recno, const char *record)
 {
     Impl &i = *d;
     Status s = i.checkWritable("change a record");
-    if (!s)
+    if (!s || !(s = i.checkIndexFollows("change a record")) || !(s = i.askObservers()))
         return s;
     const uint32_t rl = i.recordLength;
     std::string old(rl, '\0');
@@ -576,7 +655,7 @@ Status Table::append(const char *record, uint32_t *recno)
 {
     Impl &i = *d;
     Status s = i.checkWritable("append");
-    if (!s)
+    if (!s || !(s = i.checkIndexFollows("append")) || !(s = i.askObservers()))
         return s;
     const uint32_t rl = i.recordLength;
     if (i.mode == OpenMode::Exclusive) {
@@ -603,6 +682,15 @@ Status Table::append(const char *record, uint32_t *recno)
         return s;
     }
     const uint32_t n = i.count + 1;
+    // The new record is locked inside the header lock: while another
+    // program holds the file lock (or a lock on that number) the append is
+    // refused before anything is written.
+    const bool lockNew = !i.fileLocked;
+    if (lockNew && !(s = i.file->tryLock(kLockBase - n, 1, File::LockKind::Exclusive))) {
+        unlockHeader();
+        return s.code() == Status::Code::Locked
+            ? Status::locked(i.path + ": the records are locked by another user, cannot append") : s;
+    }
     std::string bytes(record, rl);
     if (i.cipher && i.recordEnciphered(n))
         i.cipher->applyToRecord(n, bytes.data() + 1, rl - 1);
@@ -613,6 +701,8 @@ Status Table::append(const char *record, uint32_t *recno)
         s = i.writeCount(n);
     if (!s)
         i.readCount(); // the count stays what the header says
+    if (lockNew)
+        i.file->unlock(kLockBase - n, 1);
     unlockHeader();
     if (!s)
         return s;
@@ -688,6 +778,42 @@ Status Table::readMemo(int field, const char *record, std::string &out, uint32_t
     return s;
 }
 
+namespace {
+
+Status putBlockNumber(const std::string &path, const FieldInfo &f, bool binary, uint32_t block, char *record)
+{
+    if (binary) {
+        store32(reinterpret_cast<unsigned char *>(record + f.offset), block);
+        return Status::ok();
+    }
+    const std::string digits = block ? std::to_string(block) : std::string();
+    if (digits.size() > std::size_t(f.width))
+        return Status::badArgument(path + ": memo block number too large");
+    std::memset(record + f.offset, ' ', f.width);
+    std::memcpy(record + f.offset + f.width - digits.size(), digits.data(), digits.size());
+    return Status::ok();
+}
+
+} // namespace
+
+Status Table::storeMemo(int field, std::string_view data, uint32_t type, char *record)
+{
+    Impl &i = *d;
+    Status s = i.checkWritable("write a memo");
+    if (!s)
+        return s;
+    if (!isMemoField(field) || !i.memo)
+        return Status::badArgument(i.path + ": field " + std::to_string(field + 1) + " is no memo field");
+    uint32_t block = 0;
+    if (!(s = lockHeader()))
+        return s;
+    s = i.memo->write(0, data, type, &block);
+    unlockHeader();
+    if (!s)
+        return s;
+    return putBlockNumber(i.path, i.fields[field], i.binaryMemo[field], block, record);
+}
+
 Status Table::writeMemo(uint32_t recno, int field, std::string_view data, uint32_t type)
 {
     Impl &i = *d;
@@ -709,16 +835,8 @@ Status Table::writeMemo(uint32_t recno, int field, std::string_view data, uint32
     unlockHeader();
     if (!s)
         return s;
-    const FieldInfo &f = i.fields[field];
-    if (i.binaryMemo[field]) {
-        store32(reinterpret_cast<unsigned char *>(r.data() + f.offset), block);
-    } else {
-        std::string digits = block ? std::to_string(block) : std::string();
-        if (digits.size() > std::size_t(f.width))
-            return Status::badArgument(i.path + ": memo block number too large");
-        std::memset(r.data() + f.offset, ' ', f.width);
-        std::memcpy(r.data() + f.offset + f.width - digits.size(), digits.data(), digits.size());
-    }
+    if (!(s = putBlockNumber(i.path, i.fields[field], i.binaryMemo[field], block, r.data())))
+        return s;
     return replace(recno, r.data());
 }
 

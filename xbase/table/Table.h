@@ -53,6 +53,9 @@ struct FieldSpec {
 class TableObserver {
 public:
     virtual ~TableObserver() = default;
+    // Asked before a record is appended or replaced; a failure refuses the
+    // change before anything is written.
+    virtual Status beforeChange() { return Status::ok(); }
     virtual Status recordAppended(uint32_t recno, const char *record) = 0;
     virtual Status recordReplaced(uint32_t recno, const char *oldRecord, const char *newRecord) = 0;
 };
@@ -138,6 +141,13 @@ public:
     // the old blocks reuses them, otherwise it goes to the end of the file.
     Status readMemo(int field, const char *record, std::string &out, uint32_t *type = nullptr);
     Status writeMemo(uint32_t recno, int field, std::string_view data, uint32_t type = 1);
+    // Stores `data` in new memo blocks and puts their number into field
+    // `field` of `record` (recordLength() bytes), without writing any
+    // record: the caller writes or appends the record afterwards, so that a
+    // record never points at a memo that is not on disk yet. A failure
+    // leaves `record` unchanged (at worst unreferenced blocks in the memo
+    // file).
+    Status storeMemo(int field, std::string_view data, uint32_t type, char *record);
     // The block number a memo field of `record` holds, 0 for none.
     uint32_t memoBlock(int field, const char *record) const;
 
@@ -149,6 +159,12 @@ public:
     Status unlockRecord(uint32_t recno);
     void unlockAll();
     bool holdsRecordLock(uint32_t recno) const;
+    // The file lock: the byte range of every record lock at once, as other
+    // xBase programs take it. Locked when another holder has a record or
+    // the file locked. Released by unlockFile and unlockAll.
+    Status lockFile();
+    void unlockFile();
+    bool holdsFileLock() const;
     // Whether another holder has record `recno` locked.
     bool lockedByOther(uint32_t recno);
     // The header lock, taken by appends and memo allocation; waits up to the

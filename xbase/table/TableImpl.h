@@ -19,6 +19,11 @@ namespace tablefile {
 // shared and read-only opens hold it shared, an exclusive open exclusively.
 constexpr uint64_t kLockBase = 2147483646ull;
 constexpr uint64_t kOpenMarker = 2147483647ull;
+// The file lock (FLOCK) of the family: one lock over the range of every
+// record lock, so that while another program holds it no record can be
+// locked or appended.
+constexpr uint64_t kFileLockFirst = 0x77FFFFFFull;
+constexpr uint64_t kFileLockLength = 0x7FFFFFFDull - kFileLockFirst + 1;
 
 constexpr uint8_t kPlain = 0x00;
 constexpr uint8_t kEncrypted = 0xE1;
@@ -69,6 +74,7 @@ struct Table::Impl {
     int headerLockDepth = 0;
     int lockTimeoutMs = 5000;
     bool exclusiveUpgrade = false;
+    bool fileLocked = false; // this Table holds the file lock
 
     std::string password;
     std::unique_ptr<Cipher> cipher;
@@ -92,6 +98,10 @@ struct Table::Impl {
             cipher->applyToRecord(recno, record + 1, recordLength - 1);
     }
     Status checkWritable(const char *what) const;
+    Status checkIndexFollows(const char *what) const;
+    Status askObservers() const;
+    // ReadOnly for a table marked with a code page other than Windows-1252.
+    Status checkCodePage(const char *what) const;
     Status notifyAppended(uint32_t recno, const char *record);
     Status notifyReplaced(uint32_t recno, const char *oldRecord, const char *newRecord);
 };

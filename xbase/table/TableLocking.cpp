@@ -19,8 +19,15 @@ Status Table::lockRecord(uint32_t recno)
         return Status::readOnly(d->path + ": opened read-only, cannot lock record " + std::to_string(recno));
     if (recno == 0 || recno >= kLockBase)
         return Status::badArgument(d->path + ": no record " + std::to_string(recno) + " to lock");
+    // A lock is taken to write: say at once why writing is impossible.
+    if (Status s = d->checkCodePage("change a record"); !s)
+        return s;
     if (d->recordLocks.count(recno))
         return Status::ok();
+    if (d->fileLocked) { // the file lock covers the record already
+        d->recordLocks.insert(recno);
+        return Status::ok();
+    }
     Status s = d->file->tryLock(kLockBase - recno, 1, File::LockKind::Exclusive);
     if (!s)
         return s.code() == Status::Code::Locked
@@ -32,13 +39,46 @@ Status Table::lockRecord(uint32_t recno)
 
 Status Table::unlockRecord(uint32_t recno)
 {
-    if (!d->recordLocks.erase(recno))
+    if (!d->recordLocks.erase(recno) || d->fileLocked)
         return Status::ok();
     return d->file->unlock(kLockBase - recno, 1);
 }
 
+Status Table::lockFile()
+{
+    if (d->mode == OpenMode::ReadOnly)
+        return Status::readOnly(d->path + ": opened read-only, cannot lock the file");
+    if (d->fileLocked)
+        return Status::ok();
+    Status s = d->file->tryLock(kFileLockFirst, kFileLockLength, File::LockKind::Exclusive);
+    if (!s)
+        return s.code() == Status::Code::Locked ? Status::locked(d->path + ": records are locked by another user") : s;
+    d->fileLocked = true;
+    return s;
+}
+
+void Table::unlockFile()
+{
+    if (!d->fileLocked)
+        return;
+    d->file->unlock(kFileLockFirst, kFileLockLength);
+    d->fileLocked = false;
+    // Record locks taken under the file lock stay held on their own.
+    for (uint32_t recno : d->recordLocks)
+        d->file->tryLock(kLockBase - recno, 1, File::LockKind::Exclusive);
+}
+
+bool Table::holdsFileLock() const
+{
+    return d->fileLocked;
+}
+
 void Table::unlockAll()
 {
+    if (d->fileLocked) {
+        d->file->unlock(kFileLockFirst, kFileLockLength);
+        d->fileLocked = false;
+    }
     for (uint32_t recno : d->recordLocks)
         d->file->unlock(kLockBase - recno, 1);
     d->recordLocks.clear();
@@ -205,6 +245,8 @@ Status Table::encrypt()
     if (!(s = i.env->openFile(i.path, true, file)))
         return finish(s);
     s = file->tryLock(kOpenMarker, 1, i.mode == OpenMode::Exclusive ? File::LockKind::Exclusive : File::LockKind::Shared);
+    if (s)
+        s = file->lockWhole(i.mode == OpenMode::Exclusive ? File::LockKind::Exclusive : File::LockKind::Shared);
     for (uint32_t recno : i.recordLocks)
         if (s)
             s = file->tryLock(kLockBase - recno, 1, File::LockKind::Exclusive);

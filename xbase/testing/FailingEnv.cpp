@@ -40,6 +40,7 @@ public:
         return m_file->tryLock(offset, length, kind);
     }
     Status unlock(uint64_t offset, uint64_t length) override { return m_file->unlock(offset, length); }
+    Status lockWhole(LockKind kind) override { return m_file->lockWhole(kind); }
     Status testLock(uint64_t offset, uint64_t length, LockKind kind, bool *other) override
     {
         return m_file->testLock(offset, length, kind, other);

@@ -15,6 +15,12 @@ public:
     explicit FailingEnv(long failAt) : m_failAt(failAt) {}
 
     bool failed() const { return m_failed; }
+    // The disk works again (space freed): later writes succeed.
+    void heal()
+    {
+        m_failed = false;
+        m_failAt = 0;
+    }
     long writes() const { return m_writes; }
 
     // True when the next write is to fail (and marks the crash).

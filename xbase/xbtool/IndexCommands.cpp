@@ -46,7 +46,7 @@ int cmdIndex(const Args &args)
         return fail("usage: xbtool index F.DBF TAG \"EXPR\" [--for COND]");
     std::unique_ptr<Table> t;
     Status s = Table::open(Env::posix(), args.positional[0], OpenMode::Shared, t);
-    if (!s)
+    if (!s || !(s = applyPassword(args, *t)) || !(s = requireReadable(args, *t)))
         return fail(s);
     std::string key, cond;
     if (!(s = toTable("expression", args.positional[2], key)) || !(s = toTable("condition", args.get("for"), cond)))
@@ -74,6 +74,8 @@ int cmdSeek(const Args &args)
     if (!s)
         return fail(s);
     WorkArea &wa = *engine.area(area);
+    if (!(s = applyPassword(args, wa.table())) || !(s = requireReadable(args, wa.table())) || !(s = wa.reread()))
+        return fail(s);
     CdxOrderSet *set = wa.indexes();
     int number = set ? set->tagNumber(args.positional[1]) : 0;
     if (number == 0)
@@ -102,7 +104,9 @@ int cmdReindex(const Args &args)
         return fail("usage: xbtool reindex F.DBF");
     std::unique_ptr<Table> t;
     Status s = Table::open(Env::posix(), args.positional[0], OpenMode::Exclusive, t);
-    if (!s)
+    // Keys come from the deciphered records: an encrypted table needs its
+    // password, or every key would be built from enciphered bytes.
+    if (!s || !(s = applyPassword(args, *t)) || !(s = requireReadable(args, *t)))
         return fail(s);
     std::unique_ptr<CdxIndex> index;
     if (!(s = CdxIndex::open(*t, EvalSettings(), index)))

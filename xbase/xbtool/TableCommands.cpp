@@ -149,6 +149,28 @@ Status toTableText(const std::string &what, const std::string &utf8, std::string
     return Status::ok();
 }
 
+} // namespace
+
+Status applyPassword(const Args &args, Table &table)
+{
+    if (!args.has("password"))
+        return Status::ok();
+    std::string password;
+    Status s = toTableText("password", args.get("password"), password);
+    if (s)
+        table.setPassword(password);
+    return s;
+}
+
+Status requireReadable(const Args &args, Table &table)
+{
+    if (!table.isEncrypted() || table.passwordMatches())
+        return Status::ok();
+    return Status::badArgument(table.path() + (args.has("password") ? ": wrong password" : ": encrypted; give --password"));
+}
+
+namespace {
+
 Status openTable(const Args &args, OpenMode mode, std::unique_ptr<Table> &out)
 {
     if (args.positional.empty())
@@ -156,13 +178,7 @@ Status openTable(const Args &args, OpenMode mode, std::unique_ptr<Table> &out)
     Status s = Table::open(Env::posix(), args.positional[0], mode, out);
     if (!s)
         return s;
-    if (args.has("password")) {
-        std::string password;
-        if (!(s = toTableText("password", args.get("password"), password)))
-            return s;
-        out->setPassword(password);
-    }
-    return Status::ok();
+    return applyPassword(args, *out);
 }
 
 // A field value for output: UTF-8, dates as yyyy-mm-dd, memo text.
@@ -292,9 +308,18 @@ int cmdCreate(const Args &args)
 
 int cmdAppend(const Args &args)
 {
-    std::unique_ptr<Table> t;
-    Status s = openTable(args, OpenMode::Shared, t);
+    // Through a work area: the structural index opens with the table and
+    // follows every appended record.
+    if (args.positional.empty())
+        return fail("no table given");
+    Engine engine;
+    int area = 0;
+    Status s = engine.use(args.positional[0], "APPEND", OpenMode::Shared, &area);
     if (!s)
+        return fail(s);
+    WorkArea &wa = *engine.area(area);
+    Table *t = &wa.table();
+    if (!(s = applyPassword(args, *t)))
         return fail(s);
     if (t->isEncrypted() && !t->passwordMatches())
         return fail(t->path() + ": encrypted; give the right --password");
@@ -335,12 +360,12 @@ int cmdAppend(const Args &args)
             if (!(s = FieldCodec::setText(*t, columns[c], record.data(), bytes)))
                 return fail("line " + std::to_string(line) + ": " + s.detail());
         }
-        uint32_t recno = 0;
-        if (!(s = t->append(record.data(), &recno)))
-            return fail(s);
+        // Memos before the record that points at them.
         for (const auto &[f, text] : memos)
-            if (!text.empty() && !(s = t->writeMemo(recno, f, text)))
+            if (!text.empty() && !(s = wa.storeMemo(f, text, 1, record.data())))
                 return fail(s);
+        if (!(s = wa.appendRecord(record.data())))
+            return fail(s);
         ++added;
     }
     if (!error.empty())

@@ -47,6 +47,11 @@ const std::vector<Command> &indexCommands();
 // *damaged receives the number of damaged tags. Returns 1 when there are.
 int checkTags(xb::Table &table, int *damaged);
 
+// Sets the table's password from --password (UTF-8 on the command line).
+xb::Status applyPassword(const Args &args, xb::Table &table);
+// Fails unless the table is plain or the password matches.
+xb::Status requireReadable(const Args &args, xb::Table &table);
+
 // Prints "xbtool: <message>" on stderr and returns 1.
 int fail(const std::string &message);
 int fail(const xb::Status &status);

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,6 +58,38 @@ int helperAppend(const std::string &path, int count, const std::string &tag)
     return s ? 0 : 4;
 }
 
+// Another xBase program as it behaves on Linux, in plain system calls and
+// nothing of our engine: flock(2) on the table and its index, shared or
+// exclusive, and with "flock" also the classic file lock over the range
+// 0x77FFFFFF..0x7FFFFFFD. Prints "held" or "refused", then holds until
+// its stdin closes.
+int helperPeer(const std::string &how, const std::vector<std::string> &paths)
+{
+    std::vector<int> fds;
+    bool ok = true;
+    for (const std::string &path : paths) {
+        const int fd = ::open(path.c_str(), O_RDWR);
+        if (fd < 0)
+            return 2;
+        fds.push_back(fd);
+        ok = ok && ::flock(fd, (how == "exclusive" ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0;
+    }
+    if (ok && how == "flock") {
+        struct flock fl {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = 0x77FFFFFF;
+        fl.l_len = 0x7FFFFFFD - 0x77FFFFFF + 1;
+        ok = ::fcntl(fds[0], F_SETLK, &fl) == 0;
+    }
+    std::printf("%s\n", ok ? "held" : "refused");
+    std::fflush(stdout);
+    char buf[64];
+    while (::read(0, buf, sizeof buf) > 0) {
+    }
+    return 0;
+}
+
 // Runs before main: a helper invocation never reaches the tests.
 __attribute__((constructor)) void helperMain(int argc, char **argv, char **)
 {
@@ -65,6 +99,8 @@ __attribute__((constructor)) void helperMain(int argc, char **argv, char **)
     int rc = 1;
     if (mode == "lock" && argc == 5)
         rc = helperLock(argv[3], static_cast<uint32_t>(std::atol(argv[4])));
+    else if (mode == "peer" && argc >= 5)
+        rc = helperPeer(argv[3], std::vector<std::string>(argv + 4, argv + argc));
     else if (mode == "append" && argc == 6)
         rc = helperAppend(argv[3], std::atoi(argv[4]), argv[5]);
     std::fflush(stdout);
@@ -190,4 +226,83 @@ TEST(TwoProcesses, ConcurrentAppendsAllArrive)
             EXPECT_EQ(numbers[i], i + 1) << tag; // each process's records in its order
     }
     EXPECT_EQ(readAll(path).size(), t->headerLength() + 1000u * t->recordLength() + 1);
+}
+
+TEST(TwoProcesses, OtherProgramsFlockAndFileLockAreHonoured)
+{
+    TempDir dir;
+    const std::string path = dir.file("T.DBF");
+    ASSERT_TRUE(Table::create(Env::posix(), path, {{"TAG", 'C', 2, 0}, {"N", 'N', 5, 0}}, {}));
+    {
+        const int area = xb_Use(path.c_str(), "T", XB_EXCLUSIVE, XB_CDX);
+        ASSERT_GT(area, 0);
+        ASSERT_TRUE(xb_AppendBlank());
+        ASSERT_TRUE(xb_IndexTag(nullptr, "TAG", "TAG", 0, 0, nullptr));
+        xb_Close();
+    }
+    const std::string cdx = dir.file("T.CDX");
+    auto peer = [](const std::string &how, const std::vector<std::string> &files, int *from, int *to) {
+        std::vector<std::string> args = {"peer", how};
+        args.insert(args.end(), files.begin(), files.end());
+        return spawnHelper(args, from, to);
+    };
+    auto end = [](pid_t pid, int from, int to) {
+        ::close(to);
+        EXPECT_EQ(waitHelper(pid), 0);
+        ::close(from);
+    };
+    int from = -1, to = -1;
+
+    // Their exclusive open keeps ours out, shared or exclusive.
+    pid_t pid = peer("exclusive", {path}, &from, &to);
+    ASSERT_EQ(readLine(from), "held");
+    EXPECT_EQ(xb_Use(path.c_str(), "T", XB_SHARED, XB_CDX), 0);
+    EXPECT_EQ(xb_LastErrorCode(), int(Status::Code::Locked)) << xb_LastError();
+    end(pid, from, to);
+    pid = peer("exclusive", {cdx}, &from, &to);
+    ASSERT_EQ(readLine(from), "held");
+    EXPECT_EQ(xb_Use(path.c_str(), "T", XB_SHARED, XB_CDX), 0) << "an index held exclusively elsewhere";
+    end(pid, from, to);
+
+    // Our opens keep their exclusive open out: shared on the table and the
+    // index, and our exclusive open their shared one.
+    int area = xb_Use(path.c_str(), "T", XB_SHARED, XB_CDX);
+    ASSERT_GT(area, 0);
+    for (const std::string &file : {path, cdx}) {
+        pid = peer("exclusive", {file}, &from, &to);
+        EXPECT_EQ(readLine(from), "refused") << file;
+        end(pid, from, to);
+    }
+
+    // Their file lock: our record locks and appends fail cleanly, nothing
+    // is written, and everything works again once they let go.
+    pid = peer("flock", {path}, &from, &to);
+    ASSERT_EQ(readLine(from), "held");
+    EXPECT_FALSE(xb_Rlock(1));
+    EXPECT_FALSE(xb_AppendBlank());
+    EXPECT_EQ(xb_LastErrorCode(), int(Status::Code::Locked)) << xb_LastError();
+    EXPECT_FALSE(xb_Flock());
+    EXPECT_EQ(xb_RecCount(), 1);
+    const auto sizeBefore = readAll(path).size();
+    end(pid, from, to);
+    EXPECT_EQ(readAll(path).size(), sizeBefore);
+    EXPECT_TRUE(xb_Rlock(1));
+    EXPECT_TRUE(xb_Unlock(0));
+    EXPECT_TRUE(xb_AppendBlank());
+    EXPECT_EQ(xb_RecCount(), 2);
+
+    // Ours keeps theirs out, and our own records stay lockable under it.
+    ASSERT_TRUE(xb_Flock());
+    EXPECT_TRUE(xb_Rlock(2));
+    EXPECT_TRUE(xb_AppendBlank());
+    pid = peer("flock", {path}, &from, &to);
+    EXPECT_EQ(readLine(from), "refused");
+    end(pid, from, to);
+    xb_Close();
+
+    ASSERT_GT(area = xb_Use(path.c_str(), "T", XB_EXCLUSIVE, XB_CDX), 0);
+    pid = peer("shared", {path}, &from, &to);
+    EXPECT_EQ(readLine(from), "refused");
+    end(pid, from, to);
+    xb_Close();
 }

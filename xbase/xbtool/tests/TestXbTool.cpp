@@ -1,5 +1,8 @@
 // xbtool as scripts use it: commands, CSV in and out, exit status and the
 // one-line error.
+#include "xbase/api/Engine.h"
+#include "xbase/api/WorkArea.h"
+#include "xbase/table/Env.h"
 #include "xbase/testing/TableTestUtil.h"
 
 #include <cstdio>
@@ -124,4 +127,107 @@ TEST(XbTool, PasswordProtectsAnEncryptedTable)
     EXPECT_EQ(r.out, "NAME\nAnna\n");
     r = xbtool(dir, "info " + table + " --password g\xC3\xA4heim");
     EXPECT_NE(r.out.find("encrypted:   yes, password matches\n"), std::string::npos) << r.out;
+}
+
+TEST(XbTool, AppendKeepsTheTagsAndEveryIndexCommandTakesThePassword)
+{
+    TempDir dir;
+    const std::string table = dir.file("ADRESS.DBF");
+    ASSERT_EQ(xbtool(dir, "create " + table + " INR:C:15 NAME:C:20 NOTIZ:M").status, 0);
+    ASSERT_EQ(xbtool(dir, "append " + table, "INR,NAME,NOTIZ\n1,Meier,erste\n").status, 0);
+    ToolRun r = xbtool(dir, "index " + table + " NAME \"UPPER(NAME)\"");
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = xbtool(dir, "append " + table, "INR,NAME,NOTIZ\n2,Zimmermann,zweite\n3,Schäfer,dritte\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = xbtool(dir, "check " + table);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("ok: tag NAME: 3 keys"), std::string::npos) << r.out;
+    r = xbtool(dir, "seek " + table + " NAME ZIMMERMANN");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find(",2,Zimmermann,"), std::string::npos) << r.out;
+
+    // A write that would pass the index by is refused, not done quietly.
+    {
+        std::unique_ptr<xb::Table> t;
+        ASSERT_TRUE(xb::Table::open(xb::Env::posix(), table, xb::OpenMode::Shared, t));
+        uint32_t recno = 0;
+        const xb::Status s = t->append(t->blankRecord().data(), &recno);
+        EXPECT_FALSE(s);
+        EXPECT_NE(s.detail().find("structural index"), std::string::npos) << s.toString();
+        uint32_t count = 0;
+        ASSERT_TRUE(t->recordCount(&count));
+        EXPECT_EQ(count, 3u);
+    }
+
+    // An encrypted table: keys come from the deciphered records.
+    {
+        xb::Engine engine;
+        int area = 0;
+        ASSERT_TRUE(engine.use(table, "T", xb::OpenMode::Exclusive, &area));
+        engine.area(area)->table().setPassword("geheim");
+        ASSERT_TRUE(engine.area(area)->table().encrypt());
+    }
+    EXPECT_EQ(xbtool(dir, "reindex " + table).status, 1);
+    EXPECT_EQ(xbtool(dir, "reindex " + table + " --password falsch").status, 1);
+    r = xbtool(dir, "reindex " + table + " --password geheim");
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = xbtool(dir, "seek " + table + " NAME SCHÄFER --password geheim");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find(",3,Schäfer,"), std::string::npos) << r.out;
+    r = xbtool(dir, "index " + table + " INR INR --password geheim");
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = xbtool(dir, "append " + table + " --password geheim", "INR,NAME\n4,Weiß\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = xbtool(dir, "seek " + table + " INR 4 --password geheim");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("Weiß"), std::string::npos) << r.out;
+    r = xbtool(dir, "check " + table + " --password geheim");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+}
+
+// A tag another program sorted with its German collation is walked as it
+// stands; seeks and changes on it are refused with the remedy, and after a
+// reindex every stored key is found. The other program's tool sees the
+// index unchanged until then.
+TEST(XbTool, TagsInAnotherCollationAreNeverSearchedOrChangedWrongly)
+{
+    TempDir dir;
+    dir.copyFixture({"harbour-german/ADRESS.dbf", "harbour-german/ADRESS.cdx"});
+    const std::string table = dir.file("ADRESS.dbf");
+    const std::string cdxdump = "/usr/bin/python3 " + std::string(TESSARON_SOURCE_DIR)
+        + "/xbase/tests/interop/cdxdump.py --check " + table + " " + dir.file("ADRESS.cdx");
+    auto inspect = [&] {
+        std::string out;
+        if (FILE *p = ::popen((cdxdump + " 2>&1").c_str(), "r")) {
+            char buf[4096];
+            std::size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+                out.append(buf, n);
+            ::pclose(p);
+        }
+        return out;
+    };
+    const std::string before = inspect();
+    const std::string dbfBefore = readAll(table);
+    for (const char *key : {"SCHÄFER", "WEIß", "ZIMMERMANN"}) {
+        ToolRun r = xbtool(dir, "seek " + table + " 1 " + key);
+        EXPECT_EQ(r.status, 1) << key;
+        EXPECT_EQ(r.out.find("not found"), std::string::npos) << key << ": a wrong answer";
+        EXPECT_NE(r.err.find("reindex"), std::string::npos) << r.err;
+    }
+    ToolRun r = xbtool(dir, "append " + table, "FAMNAME\nAdler\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("collation"), std::string::npos) << r.err;
+    EXPECT_EQ(readAll(table), dbfBefore);
+    EXPECT_EQ(inspect(), before);
+    r = xbtool(dir, "dump " + table + " --order 1");
+    EXPECT_EQ(r.status, 0) << r.err; // walking its order is fine
+
+    ASSERT_EQ(xbtool(dir, "reindex " + table).status, 0);
+    for (const char *key : {"SCHÄFER", "WEIß", "ZIMMERMANN"})
+        EXPECT_EQ(xbtool(dir, "seek " + table + " 1 " + key).status, 0) << key;
+    ASSERT_EQ(xbtool(dir, "append " + table, "FAMNAME\nAdler\n").status, 0);
+    const std::string after = inspect();
+    EXPECT_EQ(after.find("not in byte order"), std::string::npos) << after;
+    EXPECT_EQ(xbtool(dir, "check " + table).status, 0);
 }
