@@ -12,6 +12,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/SystemInfo.h"
 #include "toolkit/text/ExceptionGuard.h"
+#include "toolkit/text/Language.h"
 #include "toolkit/text/MessageBox.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@
 namespace {
 
 constexpr int kAlreadyRunningMilliseconds = 2000;
+constexpr int kTextIniNotWritable = 10950;
 
 // Qt's own dialog texts (button captions and the like) in the language of
 // the chosen language file.
@@ -70,6 +72,11 @@ public:
 
 } // namespace
 
+void SetApplicationTitle()
+{
+    QApplication::setApplicationName(QStringLiteral("Tessaron"));
+}
+
 int runTessaron(int argc, char **argv)
 {
     TessaronApplication app(argc, argv);
@@ -107,6 +114,11 @@ int runTessaron(int argc, char **argv)
         return 1;
     installQtTranslation(app, cfg.Language);
     CheckLanguageVersion(cfg);
+    if (cfg.IniWriteFailed) {
+        const QString text = LangText(kTextIniNotWritable);
+        tk::MessageBox::warning(nullptr, tk::formatText(text.isEmpty() ? QStringLiteral("%s cannot be written.") : text,
+                                                        {cfg.iniPath()}));
+    }
 
     // 4. Password.
     if (!cfg.AccessGranted) {
@@ -119,8 +131,7 @@ int runTessaron(int argc, char **argv)
     }
 
     // 5. Title.
-    QApplication::setApplicationName(QStringLiteral("Tessaron"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tessaron"));
+    SetApplicationTitle();
 
     // 6. Main window and message loop.
     registerCollectionWindows();
