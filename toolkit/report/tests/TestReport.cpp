@@ -3,6 +3,7 @@
 #include "toolkit/text/Language.h"
 #include "toolkit/report/Report.h"
 #include "toolkit/report/ReportBand.h"
+#include "toolkit/report/ReportPreview.h"
 #include "toolkit/report/ReportRenderer.h"
 #include "toolkit/text/Translator.h"
 
@@ -164,6 +165,19 @@ void TestReport::printedPagesMatchThePdfPositions()
     }
     const QPointF name = reporttest::pdfWordPosition(printed, QStringLiteral("Name"));
     QVERIFY2(qAbs(name.x() - 10 * kPointsPerMm) < 1.5, qPrintable(QString::number(name.x())));
+
+    const QString shots = qEnvironmentVariable("TESSARON_SCREENSHOTS");
+    if (!shots.isEmpty()) {
+        QFile::remove(shots + QStringLiteral("/printed.pdf"));
+        QFile::copy(printed, shots + QStringLiteral("/printed.pdf"));
+        tk::ReportRenderer renderer(&report);
+        renderer.prepare();
+        tk::ReportPreview preview(&renderer);
+        preview.resize(900, 760);
+        preview.show();
+        QTest::qWait(50);
+        preview.grab().save(shots + QStringLiteral("/print-preview.png"));
+    }
 }
 
 void TestReport::emptySourceGivesNoPagesAndNoFile()
