@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -37,33 +38,33 @@ bool readBool(const platform::Profile &ini, const char *section, const char *key
     return ini.readInt(section, key, fallback ? 1 : 0) != 0;
 }
 
-void writeText(platform::Profile &ini, const char *section, const char *key, const QString &value)
+bool writeText(platform::Profile &ini, const char *section, const char *key, const QString &value)
 {
-    ini.writeString(section, key, toAnsi(value));
+    return ini.writeString(section, key, toAnsi(value));
 }
 
 // The keys of a new Tessaron.INI, in the order the file lists them.
-void writeFirstRunKeys(platform::Profile &ini, const QString &dataDir)
+bool writeFirstRunKeys(platform::Profile &ini, const QString &dataDir)
 {
-    ini.writeString(kSetup, "Accessible", "1");
-    ini.writeString(kSetup, "Level", "9");
-    ini.writeString(kSetup, "ZVPass", encodeStoredPassword(storedPasswordOf(QString())));
-    writeText(ini, kSetup, "ZVData", dataDir);
-    ini.writeString(kSetup, "ZVTrans", "1");
-    writeText(ini, kSetup, "LastUpdateArc", zeroDateText());
-    ini.writeString(kSetup, "97Style", "1");
-    ini.writeString(kUser, "Name", ConfigDefault::kOwnerName);
-    ini.writeString(kUser, "Adresse", ConfigDefault::kOwnerAddress);
-    ini.writeString(kUser, "Telefon", ConfigDefault::kOwnerPhone);
-    ini.writeString(kUser, "PlzAuto", "1");
-    ini.writeString(kUser, "TAPI", "1");
-    ini.writeString(kUser, "COMInit", "ATX3");
-    ini.writeString(kUser, "COMPort", "2");
-    ini.writeString(kUser, "DialMode", "T");
-    ini.writeString(kUser, "MailTo", "1");
-    ini.writeString(kUser, "XELLog", "0");
-    ini.writeString(kUser, "FileMan", "3");
-    ini.writeString(kUser, "FileManN", ConfigDefault::kFileManDesktop);
+    return ini.writeString(kSetup, "Accessible", "1")
+        && ini.writeString(kSetup, "Level", "9")
+        && ini.writeString(kSetup, "ZVPass", encodeStoredPassword(storedPasswordOf(QString())))
+        && writeText(ini, kSetup, "ZVData", dataDir)
+        && ini.writeString(kSetup, "ZVTrans", "1")
+        && writeText(ini, kSetup, "LastUpdateArc", zeroDateText())
+        && ini.writeString(kSetup, "97Style", "1")
+        && ini.writeString(kUser, "Name", ConfigDefault::kOwnerName)
+        && ini.writeString(kUser, "Adresse", ConfigDefault::kOwnerAddress)
+        && ini.writeString(kUser, "Telefon", ConfigDefault::kOwnerPhone)
+        && ini.writeString(kUser, "PlzAuto", "1")
+        && ini.writeString(kUser, "TAPI", "1")
+        && ini.writeString(kUser, "COMInit", "ATX3")
+        && ini.writeString(kUser, "COMPort", "2")
+        && ini.writeString(kUser, "DialMode", "T")
+        && ini.writeString(kUser, "MailTo", "1")
+        && ini.writeString(kUser, "XELLog", "0")
+        && ini.writeString(kUser, "FileMan", "3")
+        && ini.writeString(kUser, "FileManN", ConfigDefault::kFileManDesktop);
 }
 
 bool unsafeInProfile(const std::string &value)
@@ -101,6 +102,25 @@ CdPlayMode cdPlayModeOf(int stored)
     case static_cast<int>(CdPlayMode::Digital): return CdPlayMode::Digital;
     default: return CdPlayMode::Automatic;
     }
+}
+
+QString dataDirectoryOf(const QString &configured, const QString &programDir)
+{
+    // Settings written on Windows or by hand: backslashes are separators, a
+    // drive letter names the root of this file system, and a relative
+    // folder lies in the program directory.
+    QString path = configured.trimmed();
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() && path.at(0).unicode() < 128) {
+        path.remove(0, 2);
+        if (!path.startsWith(QLatin1Char('/')))
+            path.prepend(QLatin1Char('/'));
+    }
+    if (path.isEmpty())
+        return path;
+    if (QDir::isRelativePath(path))
+        path = programDir + QLatin1Char('/') + path;
+    return QDir::cleanPath(path);
 }
 
 Config &config()
@@ -182,10 +202,12 @@ void LoadConfiguration(Config &cfg, const QString &programDir)
     cfg.SysDir = cut(platform::SystemInfo::systemDirectory(), kSystemDir);
 
     if (!ini.exists())
-        writeFirstRunKeys(ini, defaultData);
+        cfg.IniWriteFailed = !writeFirstRunKeys(ini, defaultData);
 
     cfg.ZVPass = passwordOfStored(ini.readString(kSetup, "ZVPass", ""));
-    cfg.ZVData = readText(ini, kSetup, "ZVData", defaultData, kPath);
+    cfg.ZVData = cut(dataDirectoryOf(readText(ini, kSetup, "ZVData", defaultData, kPath), cfg.ProgDir), kPath);
+    if (cfg.ZVData.isEmpty())
+        cfg.ZVData = defaultData;
     cfg.ZVTrans = readBool(ini, kSetup, "ZVTrans", true);
     cfg.LastUpdateArc = readText(ini, kSetup, "LastUpdateArc", zeroDateText(), kLastUpdateArc);
     cfg.Style97 = readBool(ini, kSetup, "97Style", true);
@@ -220,7 +242,10 @@ void LoadConfiguration(Config &cfg, const QString &programDir)
     cfg.CDPlay = cdPlayModeOf(ini.readInt(kUser, "CDPlay", static_cast<int>(CdPlayMode::Automatic)));
 
     cfg.ZVCalls = ini.readInt(kUser, "ZVCalls", 0);
-    ini.writeInt(kUser, "ZVCalls", cfg.ZVCalls + 1);
+    // The count stops at the largest number the key holds.
+    const int calls = cfg.ZVCalls < std::numeric_limits<int>::max() ? cfg.ZVCalls + 1 : cfg.ZVCalls;
+    if (!ini.writeInt(kUser, "ZVCalls", calls))
+        cfg.IniWriteFailed = true;
 
     cfg.AccessGranted = cfg.ZVPass.isEmpty();
 

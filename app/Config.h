@@ -58,6 +58,7 @@ struct Config {
     QString LastUpdateArc; // 10
     QString Language;      // 255
     int ZVCalls = 0;       // starts before this one
+    bool IniWriteFailed = false; // Tessaron.INI could not be written at start-up
     QString WinDir;        // 80
     QString SysDir;        // 80
 
@@ -115,6 +116,11 @@ void LoadConfiguration(Config &cfg, const QString &programDir);
 
 // The play mode of a stored CDPlay number; unknown numbers give Automatic.
 CdPlayMode cdPlayModeOf(int stored);
+
+// The data directory a ZVData value names: backslashes become slashes, a
+// drive letter ("C:\\TESSARON\\DATA") stands for the root of the file system,
+// and a relative folder lies in `programDir`. Empty for an empty value.
+QString dataDirectoryOf(const QString &configured, const QString &programDir);
 
 // The zero date (30 December 1899) as short date text.
 QString zeroDateText();

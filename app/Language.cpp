@@ -8,6 +8,7 @@
 #include "toolkit/text/MessageBox.h"
 #include "util/Ansi.h"
 
+#include <QDir>
 #include <QFile>
 
 QString LangText(int number)
@@ -46,9 +47,23 @@ QString languageLoadErrorText(const QString &fileName)
         .arg(fileName);
 }
 
+QString languageFilePath(const QString &programDir, const QString &fileName)
+{
+    // Names written on Windows may differ from the file's in letter case.
+    const QDir dir(programDir);
+    if (dir.exists(fileName))
+        return dir.filePath(fileName);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden);
+    for (const QString &name : names) {
+        if (name.compare(fileName, Qt::CaseInsensitive) == 0)
+            return dir.filePath(name);
+    }
+    return dir.filePath(fileName);
+}
+
 bool LoadLanguage(const Config &cfg)
 {
-    QFile file(cfg.shareDir() + QLatin1Char('/') + cfg.Language);
+    QFile file(languageFilePath(cfg.shareDir(), cfg.Language));
     if (!file.open(QIODevice::ReadOnly)) {
         tk::MessageBox::error(nullptr, languageLoadErrorText(cfg.Language));
         return false;

@@ -16,6 +16,10 @@ void ChooseLanguage(Config &cfg);
 // The same rule for a given country code.
 QString languageFileForCountry(int countryCode);
 
+// The language file `fileName` in `programDir`, its name compared without
+// regard to letter case; the exact name when no file matches.
+QString languageFilePath(const QString &programDir, const QString &fileName);
+
 // Loads cfg.Language from the program directory. When it cannot be opened,
 // shows the error box and returns false; the program then ends.
 bool LoadLanguage(const Config &cfg);

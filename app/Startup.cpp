@@ -13,6 +13,7 @@
 #include "platform/ProgramPlace.h"
 #include "platform/SingleInstance.h"
 #include "toolkit/text/ExceptionGuard.h"
+#include "toolkit/text/Language.h"
 #include "toolkit/text/MessageBox.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ namespace {
 
 constexpr int kAlreadyRunningMilliseconds = 2000;
 constexpr int kRaiseWaitMilliseconds = 400;
+constexpr int kTextIniNotWritable = 10950;
 
 // Qt's own dialog texts (button captions and the like) in the language of
 // the chosen language file.
@@ -82,6 +84,11 @@ void raiseWindow(QWidget &window)
 
 } // namespace
 
+void SetApplicationTitle()
+{
+    QApplication::setApplicationName(QStringLiteral("Tessaron"));
+}
+
 int runTessaron(int argc, char **argv)
 {
     TessaronApplication app(argc, argv);
@@ -128,6 +135,11 @@ int runTessaron(int argc, char **argv)
         return 1;
     installQtTranslation(app, cfg.Language);
     CheckLanguageVersion(cfg);
+    if (cfg.IniWriteFailed) {
+        const QString text = LangText(kTextIniNotWritable);
+        tk::MessageBox::warning(nullptr, tk::formatText(text.isEmpty() ? QStringLiteral("%s cannot be written.") : text,
+                                                        {cfg.iniPath()}));
+    }
 
     // 4. Password.
     if (!cfg.AccessGranted) {
@@ -140,8 +152,7 @@ int runTessaron(int argc, char **argv)
     }
 
     // 5. Title.
-    QApplication::setApplicationName(QStringLiteral("Tessaron"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tessaron"));
+    SetApplicationTitle();
 
     // 6. Main window and message loop.
     registerCollectionWindows();

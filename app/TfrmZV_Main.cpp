@@ -25,6 +25,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -72,9 +74,22 @@ QPixmap backgroundTile()
     QPainter painter(&tile);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(0x7b, 0x92, 0xb2), 6));
-    painter.drawLine(-12, 48, 48, -12);
-    painter.drawLine(12, 60, 60, 12);
+    // Stripes x + y = s every 24 pixels, the tile's size a multiple of that,
+    // so each stripe goes on in the neighbouring tile.
+    for (int s = -24; s <= 120; s += 24)
+        painter.drawLine(QPointF(s + 24, -24), QPointF(-24, s + 24));
     return tile;
+}
+
+// The text field behind the focused control: a line edit, a text edit or
+// the edit part of an editable combo box; nullptr for anything else.
+QWidget *editTarget(QWidget *focus)
+{
+    if (auto *combo = qobject_cast<QComboBox *>(focus))
+        return combo->isEditable() ? combo->lineEdit() : nullptr;
+    if (qobject_cast<QLineEdit *>(focus) || qobject_cast<QTextEdit *>(focus) || qobject_cast<QPlainTextEdit *>(focus))
+        return focus;
+    return nullptr;
 }
 
 QString programStamp()
@@ -145,6 +160,7 @@ TfrmZV_Main::~TfrmZV_Main()
     // The child windows go while this window is still whole: their
     // destruction updates the menu. Focus and clipboard news stop first.
     disconnect(qApp, nullptr, this, nullptr);
+    disconnect(m_textWatch);
     disconnect(QApplication::clipboard(), nullptr, this, nullptr);
     const QList<QMdiSubWindow *> children = m_area->subWindowList();
     for (QMdiSubWindow *child : children)
@@ -191,7 +207,9 @@ void TfrmZV_Main::createMenu()
               {&mnuDrucken, "mnuDrucken", 8, "&Drucken"},
               {nullptr, nullptr, 0, nullptr},
               {&mnuBeenden, "mnuBeenden", 9, "&Beenden"}});
-    addItems(addMenu("EditMenu", 14, "&Bearbeiten"),
+    QMenu *editMenu = addMenu("EditMenu", 14, "&Bearbeiten");
+    connect(editMenu, &QMenu::aboutToShow, this, [this] { UpdateMenuItems(); });
+    addItems(editMenu,
              {{&EditUndoItem, "EditUndoItem", 10, "&Rückgängig"},
               {nullptr, nullptr, 0, nullptr},
               {&EditCutItem, "EditCutItem", 11, "&Ausschneiden"},
@@ -358,7 +376,10 @@ void TfrmZV_Main::finishCreation(const Options &options)
     AppException1->install();
 
     connect(m_area, &QMdiArea::subWindowActivated, this, [this] { UpdateMenuItems(); });
-    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateMenuItems(); });
+    connect(qApp, &QApplication::focusChanged, this, [this] {
+        watchFocusedText();
+        UpdateMenuItems();
+    });
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateMenuItems(); });
 
     statusBar()->showMessage(QStringLiteral("Tessaron Version %1 vom %2")
@@ -424,22 +445,34 @@ void TfrmZV_Main::UpdateMenuItems()
     const bool focusInChild = childActive && focus && m_area->isAncestorOf(focus);
     bool canUndo = false;
     bool editable = false;
-    if (focusInChild) {
-        if (auto *line = qobject_cast<QLineEdit *>(focus)) {
-            canUndo = line->isUndoAvailable();
-            editable = !line->isReadOnly();
-        } else if (auto *text = qobject_cast<QTextEdit *>(focus)) {
-            canUndo = text->document()->isUndoAvailable();
-            editable = !text->isReadOnly();
-        } else if (auto *plain = qobject_cast<QPlainTextEdit *>(focus)) {
-            canUndo = plain->document()->isUndoAvailable();
-            editable = !plain->isReadOnly();
-        }
+    QWidget *target = focusInChild ? editTarget(focus) : nullptr;
+    if (auto *line = qobject_cast<QLineEdit *>(target)) {
+        canUndo = line->isUndoAvailable();
+        editable = !line->isReadOnly();
+    } else if (auto *text = qobject_cast<QTextEdit *>(target)) {
+        canUndo = text->document()->isUndoAvailable();
+        editable = !text->isReadOnly();
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(target)) {
+        canUndo = plain->document()->isUndoAvailable();
+        editable = !plain->isReadOnly();
     }
     EditUndoItem->setEnabled(canUndo);
     EditCutItem->setEnabled(editable);
     EditCopyItem->setEnabled(editable);
     EditPasteItem->setEnabled(editable && !QApplication::clipboard()->text().isEmpty());
+}
+
+void TfrmZV_Main::watchFocusedText()
+{
+    disconnect(m_textWatch);
+    QWidget *target = editTarget(QApplication::focusWidget());
+    auto refresh = [this] { UpdateMenuItems(); };
+    if (auto *line = qobject_cast<QLineEdit *>(target))
+        m_textWatch = connect(line, &QLineEdit::textChanged, this, refresh);
+    else if (auto *text = qobject_cast<QTextEdit *>(target))
+        m_textWatch = connect(text, &QTextEdit::textChanged, this, refresh);
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(target))
+        m_textWatch = connect(plain, &QPlainTextEdit::textChanged, this, refresh);
 }
 
 void TfrmZV_Main::showNotice()
@@ -465,7 +498,6 @@ void TfrmZV_Main::openModule(Module module)
     QMdiSubWindow *sub = m_area->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(moduleButton(module)->icon());
-    sub->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     sub->resize(sub->minimumSizeHint());
     sub->move(0, 0);
     cfg.open(module) = true;
@@ -595,7 +627,7 @@ void TfrmZV_Main::Update1Click()
 
 void TfrmZV_Main::EditUndoItemClick()
 {
-    QWidget *focus = QApplication::focusWidget();
+    QWidget *focus = editTarget(QApplication::focusWidget());
     if (auto *line = qobject_cast<QLineEdit *>(focus))
         line->undo();
     else if (auto *text = qobject_cast<QTextEdit *>(focus))
@@ -606,7 +638,7 @@ void TfrmZV_Main::EditUndoItemClick()
 
 void TfrmZV_Main::EditCutItemClick()
 {
-    QWidget *focus = QApplication::focusWidget();
+    QWidget *focus = editTarget(QApplication::focusWidget());
     if (auto *line = qobject_cast<QLineEdit *>(focus))
         line->cut();
     else if (auto *text = qobject_cast<QTextEdit *>(focus))
@@ -617,7 +649,7 @@ void TfrmZV_Main::EditCutItemClick()
 
 void TfrmZV_Main::EditCopyItemClick()
 {
-    QWidget *focus = QApplication::focusWidget();
+    QWidget *focus = editTarget(QApplication::focusWidget());
     if (auto *line = qobject_cast<QLineEdit *>(focus))
         line->copy();
     else if (auto *text = qobject_cast<QTextEdit *>(focus))
@@ -628,9 +660,10 @@ void TfrmZV_Main::EditCopyItemClick()
 
 void TfrmZV_Main::EditPasteItemClick()
 {
-    QWidget *focus = QApplication::focusWidget();
-    if (!focus || !m_area->isAncestorOf(focus))
+    QWidget *focused = QApplication::focusWidget();
+    if (!focused || !m_area->isAncestorOf(focused))
         return;
+    QWidget *focus = editTarget(focused);
     if (auto *line = qobject_cast<QLineEdit *>(focus))
         line->paste();
     else if (auto *text = qobject_cast<QTextEdit *>(focus))
@@ -686,6 +719,15 @@ void TfrmZV_Main::showEvent(QShowEvent *event)
             QApplication::restoreOverrideCursor();
         emit firstShown();
     }
+}
+
+void TfrmZV_Main::closeEvent(QCloseEvent *event)
+{
+    if (!closeAllChildren()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TfrmZV_Main::changeEvent(QEvent *event)

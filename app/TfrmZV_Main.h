@@ -81,6 +81,9 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
+    // Each child window closes through its own question; the program stays
+    // when one of them refuses.
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void sbtPrintClick();
@@ -115,6 +118,9 @@ private:
     QAction *moduleItem(Module module) const;
 
     QMdiArea *m_area = nullptr;
+    // Follows the focused text field, so Undo/Cut/Copy track its typing.
+    void watchFocusedText();
+    QMetaObject::Connection m_textWatch;
     bool m_shown = false;
     bool m_startWindowsOpened = false;
 };

@@ -4,6 +4,9 @@
 
 #include "app/Config.h"
 #include "media/TTelefon.h"
+#include "platform/DesktopHandler.h"
+#include "toolkit/text/Language.h"
+#include "toolkit/text/MessageBox.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -23,7 +26,25 @@ bool openUrl(const QUrl &url)
 {
     if (urlOpener())
         return urlOpener()(url);
-    return QDesktopServices::openUrl(url);
+    // Only a program the desktop registered for tel: takes the link; the
+    // general opener would accept it and then fail where nobody sees it.
+    const QString command = platform::DesktopHandler::registeredCommandFor(QStringLiteral("tel"));
+    return !command.isEmpty() && platform::DesktopHandler::start(command, url.toString());
+}
+
+constexpr int kTextNoCallProgram = 10953;
+
+// Control characters would reach the modem as commands of their own (a CR
+// ends the dial command) and break the log into extra lines.
+QString withoutControls(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7F && c.category() != QChar::Other_Control)
+            out += c;
+    }
+    return out;
 }
 
 } // namespace
@@ -81,8 +102,10 @@ void PhoneDialler::logCall(const QString &number, const QString &label) const
     AppendLog(entry, true);
 }
 
-void PhoneDialler::dial(const QString &number, const QString &label, CallLog log)
+void PhoneDialler::dial(const QString &storedNumber, const QString &storedLabel, CallLog log)
 {
+    const QString number = withoutControls(storedNumber);
+    const QString label = withoutControls(storedLabel);
     if (log == CallLog::On && config().XELLog)
         logCall(number, label);
     if (m_telefon) {
@@ -91,8 +114,11 @@ void PhoneDialler::dial(const QString &number, const QString &label, CallLog log
         return;
     }
     const QUrl url = telUrlOf(number);
-    if (!url.isEmpty())
-        openUrl(url);
+    if (!url.isEmpty() && !openUrl(url)) {
+        const QString text = tk::langText(kTextNoCallProgram);
+        tk::MessageBox::error(qobject_cast<QWidget *>(parent()),
+                              tk::formatText(text.isEmpty() ? QStringLiteral("%s") : text, {number.trimmed()}));
+    }
 }
 
 } // namespace media

@@ -44,8 +44,10 @@ public:
     // called party `label` (the surname, or the appointment's text). With
     // CallLog::On and XELLog set, writes the call line first; a log that
     // cannot be written throws std::runtime_error and nothing is dialled.
-    // Outcomes of the modem route are told in dialogs; a call the desktop
-    // refuses is not reported. Call it inside tk::guarded.
+    // Control characters are taken out of number and label before they
+    // reach the modem or the log. Outcomes of the modem route are told in
+    // dialogs; a tel: link that no program takes is reported in an error
+    // box. Call it inside tk::guarded.
     void dial(const QString &number, const QString &label, CallLog log);
 
     // The modem dialler, or nullptr on the telephony route. Owned here.

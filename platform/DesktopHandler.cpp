@@ -23,22 +23,52 @@ QString DesktopHandler::commandOfDesktopFile(const QString &path)
     return exec;
 }
 
-QString DesktopHandler::commandFor(const QString &scheme)
+QStringList DesktopHandler::argumentsFor(const QString &command, const QString &link)
 {
-    const QString fallback = QStringLiteral("xdg-open %1");
+    QStringList words = QProcess::splitCommand(command.trimmed());
+    if (words.isEmpty())
+        return {};
+    bool placed = false;
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const qsizetype at = words[i].indexOf(QLatin1String("%1"));
+        if (at >= 0 && !placed) {
+            words[i].replace(at, 2, link);
+            placed = true;
+        }
+    }
+    if (!placed)
+        words << link;
+    return words;
+}
+
+bool DesktopHandler::start(const QString &command, const QString &link)
+{
+    const QStringList words = argumentsFor(command, link);
+    if (words.isEmpty())
+        return false;
+    return QProcess::startDetached(words.first(), words.mid(1));
+}
+
+QString DesktopHandler::registeredCommandFor(const QString &scheme)
+{
     if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty())
-        return fallback;
+        return QString();
     QProcess query;
     query.start(QStringLiteral("xdg-mime"),
                 {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/") + scheme});
     if (!query.waitForFinished(3000))
-        return fallback;
+        return QString();
     const QString desktopFile = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
     if (desktopFile.isEmpty())
-        return fallback;
+        return QString();
     const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopFile);
-    const QString command = path.isEmpty() ? QString() : commandOfDesktopFile(path);
-    return command.isEmpty() ? fallback : command;
+    return path.isEmpty() ? QString() : commandOfDesktopFile(path);
+}
+
+QString DesktopHandler::commandFor(const QString &scheme)
+{
+    const QString command = registeredCommandFor(scheme);
+    return command.isEmpty() ? QStringLiteral("xdg-open %1") : command;
 }
 
 } // namespace platform

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
@@ -16,6 +17,21 @@ public:
     // The Exec line of a .desktop file's [Desktop Entry], converted as above;
     // empty when the file has none.
     static QString commandOfDesktopFile(const QString &path);
+
+    // The command line of the handler registered for `scheme`; empty when
+    // the desktop has none (no fallback).
+    static QString registeredCommandFor(const QString &scheme);
+
+    // The program and its arguments for a handler command line and a link:
+    // the command is split as a shell would split it, "%1" inside one of its
+    // words is replaced by the link, and without "%1" the link is appended.
+    // The link is always exactly one argument, however many blanks it holds.
+    // The first element is the program; empty for an empty command.
+    static QStringList argumentsFor(const QString &command, const QString &link);
+
+    // Starts `command` for `link` without waiting (argumentsFor); false when
+    // the program could not be started.
+    static bool start(const QString &command, const QString &link);
 };
 
 } // namespace platform

@@ -72,16 +72,28 @@ FormatSettings FormatSettings::fromLocaleName(const QString &localeName)
     return fs;
 }
 
+FormatSettings FormatSettings::fromEnvironment(const std::function<QString(const char *)> &variable)
+{
+    // Each category asks LC_ALL, then its own variable, then LANG.
+    auto localeOf = [&](const char *category) {
+        for (const char *var : {"LC_ALL", category, "LANG"}) {
+            const QString value = variable(var);
+            if (!value.isEmpty())
+                return value;
+        }
+        return QStringLiteral("C");
+    };
+    FormatSettings fs = fromLocaleName(localeOf("LC_TIME"));
+    const FormatSettings numbers = fromLocaleName(localeOf("LC_NUMERIC"));
+    fs.decimalSeparator = numbers.decimalSeparator;
+    fs.thousandSeparator = numbers.thousandSeparator;
+    return fs;
+}
+
 FormatSettings &FormatSettings::current()
 {
-    static FormatSettings settings = [] {
-        for (const char *var : {"LC_ALL", "LC_TIME", "LANG"}) {
-            const QString value = qEnvironmentVariable(var);
-            if (!value.isEmpty())
-                return fromLocaleName(value);
-        }
-        return fromLocaleName(QStringLiteral("C"));
-    }();
+    static FormatSettings settings =
+        fromEnvironment([](const char *name) { return qEnvironmentVariable(name); });
     return settings;
 }
 

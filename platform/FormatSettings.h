@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace platform {
 
 struct FormatSettings {
@@ -23,8 +25,13 @@ struct FormatSettings {
     // "POSIX" give dd.MM.yyyy with "." and a decimal point.
     static FormatSettings fromLocaleName(const QString &localeName);
 
-    // The process-wide settings, initialised from the environment's locale
-    // (LC_ALL, LC_TIME / LC_NUMERIC, LANG) on first use.
+    // Settings from locale variables: dates and times by LC_ALL, LC_TIME,
+    // LANG; the separators of numbers by LC_ALL, LC_NUMERIC, LANG (the first
+    // one set wins). `variable` gives a variable's value, empty when unset.
+    static FormatSettings fromEnvironment(const std::function<QString(const char *)> &variable);
+
+    // The process-wide settings, initialised from the environment on first
+    // use (fromEnvironment).
     static FormatSettings &current();
 
     // Rewrites the year of the short date format to four digits (century on)

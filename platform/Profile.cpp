@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -115,6 +116,14 @@ void forEachValue(std::string_view text, std::string_view section, std::string_v
                 return;
         }
     }
+}
+
+// The process's file creation mask, read without changing it for good.
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
 }
 
 } // namespace
@@ -279,20 +288,49 @@ bool Profile::writeString(std::string_view section, std::string_view key, std::s
         }
     }
 
-    const std::string tmp = m_path + ".tmp";
-    {
-        std::ofstream file(tmp, std::ios::binary | std::ios::trunc);
-        if (!file)
-            return false;
-        file.write(out.data(), static_cast<std::streamsize>(out.size()));
-        file.flush();
-        if (!file) {
-            ::unlink(tmp.c_str());
-            errno = EIO;
-            return false;
-        }
+    // Through a symbolic link the file it points to is rewritten, so the
+    // link stays. A file that may not be written is not replaced either: the
+    // rename would otherwise overrule its read-only mode.
+    std::string target = m_path;
+    if (char *resolved = ::realpath(m_path.c_str(), nullptr)) {
+        target = resolved;
+        std::free(resolved);
     }
-    if (std::rename(tmp.c_str(), m_path.c_str()) != 0) {
+    struct stat st {};
+    const bool existed = ::stat(target.c_str(), &st) == 0;
+    if (existed && ::access(target.c_str(), W_OK) != 0)
+        return false;
+    const mode_t mode = existed ? (st.st_mode & 07777) : mode_t(0666 & ~currentUmask());
+
+    std::string tmp = target + ".XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0)
+        return false;
+    auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        errno = error;
+        return false;
+    };
+    std::size_t written = 0;
+    while (written < out.size()) {
+        const ssize_t n = ::write(fd, out.data() + written, out.size() - written);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+        return fail(errno);
+    if (::close(fd) != 0) {
+        const int saved = errno;
+        ::unlink(tmp.c_str());
+        errno = saved;
+        return false;
+    }
+    if (std::rename(tmp.c_str(), target.c_str()) != 0) {
         const int saved = errno;
         ::unlink(tmp.c_str());
         errno = saved;

@@ -39,9 +39,11 @@ public:
     bool hasKey(std::string_view section, std::string_view key) const;
 
     // Writes one key, creating the file and section as needed. The file is
-    // written to a temporary file and renamed over the old one, so a crash
-    // leaves either the old or the new file. Returns false when the file
-    // cannot be written (errno tells why).
+    // written to a temporary file of a unique name beside it and renamed over
+    // the old one, so a crash leaves either the old or the new file. A
+    // symbolic link is written through to its target; the file keeps its
+    // mode. Returns false when the file cannot be written, also when it is
+    // read-only (errno tells why).
     bool writeString(std::string_view section, std::string_view key, std::string_view value);
     bool writeInt(std::string_view section, std::string_view key, int value);
 

@@ -139,7 +139,7 @@ TfrmRpt_Adr1::TfrmRpt_Adr1(QObject *parent)
                     {{0, 45.3, "FAMNAME", nullptr, 2, "Name ...", 9, true},
                      {46.6, 33.1, "VORNAME", nullptr, 0, nullptr, 8},
                      {80.4, 33.7, "TELNU", nullptr, 3, "Telefon #1"},
-                     {114.8, 33.7, "TELNU2", nullptr, 3, "Telefon #2"},
+                     {114.8, 33.7, "TELNU2", nullptr, 6, "Telefon #2"},
                      {148.2, 26.8, "TELMOBIL", nullptr, 4, "Mobiltelefon", 8},
                      {174.3, 16.5, "TELFAX", nullptr, 5, "Telefax", 8}}},
                    config().sortOrder(Module::Addresses), config().filter(Module::Addresses))

@@ -9,7 +9,9 @@
 #include "reports/FilterBuilder.h"
 #include "toolkit/text/ExceptionGuard.h"
 #include "toolkit/text/MessageBox.h"
+#include "toolkit/controls/DBEdit.h"
 #include "toolkit/text/Tag.h"
+#include "toolkit/text/TextCase.h"
 #include "toolkit/text/Translator.h"
 #include "toolkit/data/DataErrors.h"
 #include "xbase/text/Dates.h"
@@ -48,7 +50,7 @@ QLineEdit *entry(QWidget *parent, const char *name, int maxLength = 0, bool uppe
         e->setMaxLength(maxLength);
     if (upper) {
         QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString &text) {
-            const QString up = text.toUpper();
+            const QString up = tk::upperCase(text);
             if (up != text) {
                 const int pos = e->cursorPosition();
                 e->setText(up);
@@ -62,7 +64,7 @@ QLineEdit *entry(QWidget *parent, const char *name, int maxLength = 0, bool uppe
 QLineEdit *timeEntry(QWidget *parent, const char *name)
 {
     auto *e = entry(parent, name);
-    e->setInputMask(QStringLiteral("90:00;_"));
+    e->setInputMask(tk::DBEdit::qtInputMask(QStringLiteral("!90:00;1;_")));
     e->setMaximumWidth(70);
     return e;
 }
@@ -135,7 +137,8 @@ QString textOf(const QLineEdit *e)
 // The text of a time entry counts when it holds more than blanks and the colon.
 QString timeOf(const QLineEdit *e)
 {
-    QString t = e->text();
+    // The shown text keeps a blank for every place not typed.
+    QString t = e->displayText().replace(QLatin1Char('_'), QLatin1Char(' '));
     QString digits = t;
     digits.remove(QLatin1Char(':')).remove(QLatin1Char(' ')).remove(QLatin1Char('_'));
     return digits.isEmpty() ? QString() : t;
@@ -425,7 +428,7 @@ QString TfrmFilter::expressionOfPage(int page) const
         if (dbvcbSex1->currentIndex() >= 0) {
             // " (leer)" stands for the blank code.
             const QString item = dbvcbSex1->currentIndex() == 5 ? QStringLiteral(" ") : dbvcbSex1->currentText();
-            f.addRaw(QStringLiteral("SEX=") + QLatin1Char('"') + item.left(1).toUpper() + QLatin1Char('"'));
+            f.addRaw(QStringLiteral("SEX=") + QLatin1Char('"') + tk::upperCase(item.left(1)) + QLatin1Char('"'));
         }
         // The code must be one of the letters typed.
         f.addCompare(QStringLiteral("SEX"), QStringLiteral("$"), Sex->text());

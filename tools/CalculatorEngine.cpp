@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
 
 namespace tools {
@@ -33,11 +33,18 @@ QString groupThousands(const QString &digits, QChar separator)
     return out;
 }
 
-QString exponentNotation(double magnitude, int digits, QChar decimalSeparator)
+// `magnitude` in exponent notation with `precision` decimals, always with a
+// point: the C library's formatting would follow the process locale.
+QString scientific(double magnitude, int precision)
 {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", std::max(digits - 1, 0), magnitude);
-    QString text = QString::fromLatin1(buf);
+    const auto result = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, precision);
+    return QString::fromLatin1(buf, int(result.ptr - buf));
+}
+
+QString exponentNotation(double magnitude, int digits, QChar decimalSeparator)
+{
+    QString text = scientific(magnitude, std::max(digits - 1, 0));
     const qsizetype e = text.indexOf(QLatin1Char('e'));
     QString mantissa = text.left(e);
     const int exponent = text.mid(e + 1).toInt();
@@ -129,9 +136,7 @@ QString CalculatorEngine::formatValue(double value, int digits, int decimals, QC
     QString mantissa(QStringLiteral("0"));
     int intDigits = 1; // digits before the point in 0.<mantissa> x 10^intDigits
     if (magnitude != 0.0) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.14e", magnitude);
-        const QString text = QString::fromLatin1(buf);
+        const QString text = scientific(magnitude, 14);
         const qsizetype e = text.indexOf(QLatin1Char('e'));
         mantissa = text.left(e).remove(QLatin1Char('.'));
         intDigits = text.mid(e + 1).toInt() + 1;

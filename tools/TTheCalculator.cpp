@@ -268,7 +268,14 @@ void TTheCalculator::handleKey(int code)
 {
     const CalculatorEngine::Action action = m_engine->press(code);
     refresh();
-    setFocus();
+    // No control keeps the focus, so Enter never presses a button; only the
+    // decimals editor takes it while it is shown.
+    if (m_engine->optState() == CalculatorEngine::OptState::EditDecimals) {
+        Edit1->setFocus();
+        Edit1->selectAll();
+    } else {
+        setFocus();
+    }
     switch (action) {
     case CalculatorEngine::Action::Print:
         printWithDialog();

@@ -23,7 +23,9 @@ bool CopyIfNewer(const QString &source, const QString &destination, bool always)
     if (!always) {
         const QDateTime src = stampOf(source);
         const QDateTime dst = stampOf(destination);
-        if (dst.isValid() && (!src.isValid() || dst >= src))
+        // A missing file has the lowest stamp: with both missing, or only
+        // the source, the destination counts as at least as new.
+        if (!src.isValid() || (dst.isValid() && dst >= src))
             return true;
     }
 

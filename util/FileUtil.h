@@ -16,8 +16,10 @@ public:
 // counts as oldest). Creates the destination's directory as needed; the copy
 // is written beside the destination and renamed over it, so an existing
 // destination is never left half-written. Returns true when it copied or
-// skipped. Throws FileError when the source is missing or cannot be opened
-// for reading and writing, or the destination cannot be written.
+// skipped (a missing source is skipped unless `always`, even when the
+// destination is missing too). Throws FileError when a copy is due and the
+// source cannot be opened for reading and writing, or the destination cannot
+// be written.
 bool CopyIfNewer(const QString &source, const QString &destination, bool always);
 
 // Moves the file to the desktop's trash without asking; nothing happens when

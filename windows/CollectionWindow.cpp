@@ -17,6 +17,7 @@
 #include "toolkit/text/Language.h"
 #include "toolkit/text/MessageBox.h"
 #include "toolkit/text/Tag.h"
+#include "toolkit/text/TextCase.h"
 #include "toolkit/text/Translator.h"
 #include "toolkit/data/DataSource.h"
 
@@ -72,7 +73,10 @@ CollectionWindow::~CollectionWindow()
 void CollectionWindow::build()
 {
     tk::setTag(this, 1);
-    setFixedSize(kClientSize);
+    // The designed size is the default and the smallest; the pages and the
+    // grid take what the user adds.
+    setMinimumSize(kClientSize);
+    resize(kClientSize);
 
     tblMain = new TXbaseDataSet(this);
     tblMain->setObjectName(QStringLiteral("tblMain"));
@@ -109,6 +113,16 @@ void CollectionWindow::build()
     lblFilter = new QLabel(QStringLiteral("[Filter aktiv]"), this);
     lblFilter->setObjectName(QStringLiteral("lblFilter"));
     lblFilter->setStyleSheet(QStringLiteral("color: green; font-weight: bold;"));
+    // The label wraps inside the button column and keeps its place while
+    // hidden, so showing it never moves the pages.
+    lblFilter->setWordWrap(true);
+    lblFilter->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    {
+        QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        policy.setRetainSizeWhenHidden(true);
+        lblFilter->setSizePolicy(policy);
+    }
+    lblFilter->setMinimumHeight(2 * lblFilter->fontMetrics().lineSpacing() + 4);
     lblFilter->hide();
 
     auto button = [this](QPushButton *&target, const char *name, const char *caption, int tag) {
@@ -253,8 +267,8 @@ bool CollectionWindow::eventFilter(QObject *watched, QEvent *event)
             auto *key = static_cast<QKeyEvent *>(event);
             m_lastKey = key->key() == Qt::Key_Backspace ? 8 : (key->text().isEmpty() ? 0 : key->text().at(0).unicode());
             const QString text = key->text();
-            if (!text.isEmpty() && text.at(0).isLetter() && text != text.toUpper()) {
-                meSuche->insert(text.toUpper());
+            if (!text.isEmpty() && text.at(0).isLetter() && text != tk::upperCase(text)) {
+                meSuche->insert(tk::upperCase(text));
                 return true;
             }
         } else if (event->type() == QEvent::MouseButtonRelease) {
@@ -308,6 +322,18 @@ void CollectionWindow::EnsureKeyAndNotes()
     const QString scopeKey = key.leftJustified(recordkey::kLength, QLatin1Char(' '));
     tblNotizen->SetScope(scopeKey, scopeKey);
     recordkey::ensureNote(*tblNotizen, key);
+    const QString remark = remarkForEmptyNote();
+    if (!remark.isEmpty() && tblNotizen->Active() && !tblNotizen->IsEmpty()) {
+        tk::Field *note = tblNotizen->FieldByName(QStringLiteral("NOTIZ"));
+        if (note->AsString().trimmed().isEmpty()) {
+            const bool wasEditing = tblNotizen->Editing();
+            if (!wasEditing)
+                tblNotizen->Edit();
+            note->SetAsString(remark);
+            if (!wasEditing)
+                tblNotizen->Post();
+        }
+    }
 }
 
 void CollectionWindow::EnableCommitButtons()
@@ -410,6 +436,22 @@ void CollectionWindow::meSucheChange()
     EnsureKeyAndNotes();
 }
 
+void CollectionWindow::reapplyFilter()
+{
+    if (m_filterInForce.isEmpty() || !tblMain->Active()) {
+        lblFilter->hide();
+        return;
+    }
+    if (tblMain->Query(m_filterInForce) <= 0) {
+        m_filterInForce.clear();
+        lblFilter->hide();
+        tblMain->Query(QString());
+        return;
+    }
+    lblFilter->setText(tk::formatText(LangText(kTextFilterCount), {tblMain->QueryRecCount()}));
+    lblFilter->show();
+}
+
 void CollectionWindow::btnSortClick()
 {
     showNotice();
@@ -456,11 +498,13 @@ void CollectionWindow::btnFilterClick()
     }
     if (count <= 0) {
         lblFilter->hide();
+        m_filterInForce.clear();
         cfg.filter(m_design.module) = QStringLiteral(".T.");
         QApplication::restoreOverrideCursor();
         tk::MessageBox::information(this, LangText(kTextNoRecordsMatch));
         tblMain->Query(QString());
     } else {
+        m_filterInForce = expression;
         lblFilter->setText(tk::formatText(LangText(kTextFilterCount), {tblMain->QueryRecCount()}));
         lblFilter->show();
         QApplication::restoreOverrideCursor();

@@ -104,11 +104,17 @@ protected:
     virtual void beforeScroll() {}
     // A new notes record was put into edit for an inserted record (address book).
     virtual bool editNotesOnInsert() const { return false; }
+    // A text for an empty note of the current record (the address book's
+    // short remark); empty: notes stay as they are.
+    virtual QString remarkForEmptyNote() const { return {}; }
     // Buttons beside the standard ones, for the flat look.
     virtual QList<QAbstractButton *> extraButtons() const { return {}; }
 
     void showNotice();
     void setCaptionFromRecord();
+    // Applies the window's filter again after its table was reopened, and
+    // keeps the filter label in step with it.
+    void reapplyFilter();
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     void closeEvent(QCloseEvent *event) override;
@@ -125,4 +131,5 @@ private:
 
     Design m_design;
     int m_lastKey = 0;
+    QString m_filterInForce; // the query this window applied, empty: none
 };

@@ -12,19 +12,25 @@
 #include "toolkit/controls/DBCheckBox.h"
 #include "toolkit/controls/DBDateEdit.h"
 #include "toolkit/controls/DBEdit.h"
-#include "toolkit/controls/DBLookupComboBox.h"
+#include "toolkit/controls/DBComboBox.h"
 #include "toolkit/controls/DBText.h"
 #include "toolkit/text/ExceptionGuard.h"
+#include "toolkit/text/Language.h"
 #include "toolkit/text/MessageBox.h"
 #include "toolkit/controls/TDBValueComboBox.h"
 #include "toolkit/text/Tag.h"
+#include "toolkit/text/TextCase.h"
 #include "toolkit/data/DataSource.h"
 #include "util/TextUtil.h"
 
+#include <QAbstractItemView>
+#include <QCloseEvent>
 #include <QEvent>
+#include <QSignalBlocker>
 #include <QGridLayout>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -34,6 +40,8 @@ namespace {
 
 constexpr int kTextCaption = 10006;
 constexpr int kTextSexItems = 10017;
+constexpr int kTextBadAddress = 10951;
+constexpr int kTextBadScheme = 10952;
 
 CollectionWindow::Design addressDesign()
 {
@@ -132,12 +140,10 @@ void TfrmAdress::createDetailPages(QTabWidget *pages)
     dbvcbSex->setObjectName(QStringLiteral("dbvcbSex"));
     dbvcbSex->SetDataField(QStringLiteral("SEX"));
     tk::setTag(dbvcbSex, 26);
-    dblcTitel = new tk::DBLookupComboBox(personal);
+    dblcTitel = new tk::DBComboBox(personal);
     dblcTitel->setObjectName(QStringLiteral("dblcTitel"));
     dblcTitel->SetDataField(QStringLiteral("TITEL"));
-    dblcTitel->SetKeyField(QStringLiteral("TITEL"));
-    dblcTitel->SetListField(QStringLiteral("TITEL"));
-    dblcTitel->SetDropDownWidth(300);
+    dblcTitel->view()->setMinimumWidth(300);
     tk::setTag(dblcTitel, 28);
     dbeAnrede = edit(personal, "dbeAnrede", "ANREDE", 30);
     dbeAnrede->setFocusPolicy(Qt::ClickFocus);
@@ -271,7 +277,6 @@ void TfrmAdress::prepare()
     }
     dbvcbSex->SetDataSource(dsMain);
     dblcTitel->SetDataSource(dsMain);
-    dblcTitel->SetListSource(dsTitel);
     dbcGeb_Dat->SetDataSource(dsMain);
     dbcContact1->SetDataSource(dsMain);
     dbcContactX->SetDataSource(dsMain);
@@ -289,7 +294,7 @@ void TfrmAdress::prepare()
     const QStringList items = LangText(kTextSexItems).split(QLatin1Char('\n'));
     QStringList values;
     for (const QString &item : items)
-        values << item.left(1).toUpper();
+        values << tk::upperCase(item.left(1));
     if (!LangText(kTextSexItems).isEmpty()) {
         dbvcbSex->SetItems(items);
         dbvcbSex->SetValues(values);
@@ -322,6 +327,41 @@ void TfrmAdress::openTitles()
     tblTitel->Open();
     schema::applyPassword(*tblTitel, schema::kTitel);
     tblTitel->Refresh();
+    fillTitleList();
+}
+
+void TfrmAdress::fillTitleList()
+{
+    QStringList titles;
+    if (tblTitel->Active()) {
+        for (tblTitel->First(); !tblTitel->Eof(); tblTitel->Next()) {
+            const QString title = RTrim(tblTitel->FieldByName(QStringLiteral("TITEL"))->AsString());
+            if (!title.isEmpty())
+                titles << title;
+        }
+    }
+    const QString shown = dblcTitel->currentText();
+    const QSignalBlocker block(dblcTitel);
+    dblcTitel->clear();
+    dblcTitel->addItems(titles);
+    dblcTitel->setCurrentIndex(dblcTitel->findText(shown, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+    dblcTitel->setEditText(shown);
+}
+
+QString TfrmAdress::remarkForEmptyNote() const
+{
+    if (!tblMain->Active() || tblMain->IsEmpty())
+        return {};
+    return RTrim(tblMain->FieldByName(QStringLiteral("BEMERKUNG"))->AsString());
+}
+
+void TfrmAdress::closeEvent(QCloseEvent *event)
+{
+    // A title typed into the last address shown is learned too, unless its
+    // changes are being thrown away.
+    if (tblMain && tblMain->Active() && !tblMain->Editing())
+        tk::guarded([this] { learnTitle(); });
+    CollectionWindow::closeEvent(event);
 }
 
 QList<QAbstractButton *> TfrmAdress::extraButtons() const
@@ -415,16 +455,25 @@ void TfrmAdress::tblAdressTITELChange()
 
 void TfrmAdress::beforeScroll()
 {
+    learnTitle();
+}
+
+void TfrmAdress::learnTitle()
+{
     // Titles the user typed join the titles table when the address is left.
     if (!tblTitel->Active() || !tblMain->Active() || tblMain->IsEmpty())
         return;
     const QString title = tblMain->FieldByName(QStringLiteral("TITEL"))->AsString();
+    if (IsBlank(title))
+        return;
     const QString key = tblMain->EvalString(QStringLiteral("UPPER(") + xbQuote(title) + QLatin1Char(')'));
     if (tblTitel->Seek(key))
         return;
     tblTitel->AppendBlank();
     tblTitel->FieldByName(QStringLiteral("TITEL"))->SetAsString(title);
     tblTitel->Post();
+    // The list offers it from now on; the next address finds it there.
+    QTimer::singleShot(0, this, [this] { tk::guarded([this] { fillTitleList(); }); });
 }
 
 void TfrmAdress::dbeNameExit()
@@ -518,16 +567,61 @@ TfrmAdress::Launch TfrmAdress::launchOf(const QString &command, const QString &v
     return l;
 }
 
+QString TfrmAdress::linkOf(const QString &value, bool mail, int *refusedText)
+{
+    *refusedText = 0;
+    const QString text = value.trimmed();
+    if (text.isEmpty())
+        return {};
+    for (const QChar c : text) {
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7F || c.category() == QChar::Other_Control) {
+            *refusedText = kTextBadAddress;
+            return {};
+        }
+    }
+    static const QRegularExpression schemeAtStart(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*):(//)?"));
+    const QRegularExpressionMatch m = schemeAtStart.match(text);
+    // "www.example.org:8080" names a host and port, not a scheme.
+    const bool hasScheme = m.hasMatch() && (!m.captured(2).isEmpty() || !m.captured(1).contains(QLatin1Char('.')));
+    const QString scheme = hasScheme ? m.captured(1).toLower() : QString();
+    if (mail) {
+        if (!hasScheme)
+            return QStringLiteral("mailto:") + text;
+        if (scheme == QLatin1String("mailto"))
+            return QStringLiteral("mailto:") + text.mid(m.capturedLength(1) + 1);
+    } else {
+        if (!hasScheme)
+            return QStringLiteral("http://") + text;
+        if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+            return scheme + text.mid(m.capturedLength(1));
+    }
+    *refusedText = kTextBadScheme;
+    return {};
+}
+
 void TfrmAdress::launch(const QString &scheme, const QString &value, bool mail)
 {
+    int refused = 0;
+    const QString link = linkOf(value, mail, &refused);
+    if (link.isEmpty()) {
+        if (refused) {
+            const QString text = LangText(refused);
+            tk::MessageBox::error(this, tk::formatText(text.isEmpty() ? QStringLiteral("%s") : text, {value.trimmed()}));
+        }
+        return;
+    }
     const QString command = handlerCommand ? handlerCommand(scheme) : platform::DesktopHandler::commandFor(scheme);
-    const Launch l = launchOf(command, value, mail, config().MailTo);
+    const Launch l = launchOf(command, link, mail, false);
     if (config().XELLog)
         AppendLog(QStringLiteral(": ") + l.program + QLatin1Char(' ') + l.parameters);
+    // The link is one argument of its own: blanks in it split nothing.
+    const QStringList words = platform::DesktopHandler::argumentsFor(command, link);
+    if (words.isEmpty())
+        return;
     if (startProgram)
-        startProgram(l.program, l.parameters);
+        startProgram(words.first(), words.mid(1));
     else
-        QProcess::startDetached(l.program, QProcess::splitCommand(l.parameters));
+        QProcess::startDetached(words.first(), words.mid(1));
 }
 
 void TfrmAdress::sbtEmailClick()
@@ -551,4 +645,6 @@ void TfrmAdress::sbtImportClick()
     tblMain->Open();
     tblNotizen->Open();
     openTitles();
+    // The window's filter stays in force, and the label says so.
+    reapplyFilter();
 }

@@ -10,9 +10,9 @@ class TXbaseDataSet;
 
 namespace tk {
 class DBCheckBox;
+class DBComboBox;
 class DBDateEdit;
 class DBEdit;
-class DBLookupComboBox;
 class DBText;
 class TDBValueComboBox;
 }
@@ -37,6 +37,15 @@ public:
     };
     static Launch launchOf(const QString &command, const QString &value, bool mail, bool mailTo);
 
+    // The link handed to the desktop for a stored e-mail (`mail`) or web
+    // address. It always begins with its scheme: "mailto:" is put before an
+    // e-mail address, "http://" before a web address without one. Only
+    // mailto:, http: and https: links leave the program. Empty when the value
+    // is refused; *refusedText then holds the number of the language text
+    // that tells why (blanks or control characters inside, another scheme),
+    // 0 for an empty value.
+    static QString linkOf(const QString &value, bool mail, int *refusedText);
+
     TXbaseDataSet *tblTitel = nullptr;
     tk::DataSource *dsTitel = nullptr;
 
@@ -45,7 +54,8 @@ public:
                *dbeTelNu2 = nullptr, *dbeTelFax = nullptr, *dbeTelMobil = nullptr, *dbeBemerkung = nullptr,
                *dbeEmail = nullptr, *dbeFido = nullptr, *dbeWWW = nullptr, *dbeCis = nullptr;
     tk::TDBValueComboBox *dbvcbSex = nullptr;
-    tk::DBLookupComboBox *dblcTitel = nullptr;
+    // Takes typed titles as well as the ones of the titles table.
+    tk::DBComboBox *dblcTitel = nullptr;
     tk::DBDateEdit *dbcGeb_Dat = nullptr, *dbcContact1 = nullptr, *dbcContactX = nullptr;
     tk::DBCheckBox *dbcbWichtig = nullptr;
     tk::DBText *dbtL_Update = nullptr;
@@ -65,7 +75,7 @@ public:
 
     // Replaces how the e-mail and web programs are found and started (tests).
     std::function<QString(const QString &scheme)> handlerCommand;
-    std::function<void(const QString &program, const QString &parameters)> startProgram;
+    std::function<void(const QString &program, const QStringList &arguments)> startProgram;
 
 protected:
     void createDetailPages(QTabWidget *pages) override;
@@ -76,11 +86,17 @@ protected:
     void btnSortClick() override;
     void beforeScroll() override;
     bool editNotesOnInsert() const override { return true; }
+    QString remarkForEmptyNote() const override;
+    void closeEvent(QCloseEvent *event) override;
     QList<QAbstractButton *> extraButtons() const override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void openTitles();
+    // The title list: every title of the titles table, in its order.
+    void fillTitleList();
+    // Adds the current address's title to the titles table when missing.
+    void learnTitle();
     void tblAdressTITELChange();
     void launch(const QString &scheme, const QString &value, bool mail);
 

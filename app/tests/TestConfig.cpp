@@ -3,13 +3,16 @@
 #include "app/Config.h"
 #include "app/Language.h"
 #include "app/SplashWindow.h"
+#include "app/Startup.h"
 #include "app/TPwDlg.h"
 #include "platform/Profile.h"
 #include "toolkit/text/Language.h"
 #include "toolkit/text/MessageBox.h"
 #include "util/TextUtil.h"
 
+#include <QCoreApplication>
 #include <QDate>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -56,6 +59,9 @@ private slots:
     void passwordDialogGivesOneAttempt();
     void splashShowsVersionAndStatus();
     void appendLogWritesDatedLines();
+    void settingsWrittenOnWindowsOrByHand();
+    void startCountStopsAtItsMaximum();
+    void applicationTitleAddsNothingToCaptions();
 };
 
 void TestConfig::cleanup()
@@ -282,6 +288,58 @@ void TestConfig::appendLogWritesDatedLines()
     QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d: "))
                 .match(QString::fromLatin1(lines[0]))
                 .hasMatch());
+}
+
+void TestConfig::settingsWrittenOnWindowsOrByHand()
+{
+    QTemporaryDir dir;
+    const QString prog = dir.path();
+    QCOMPARE(dataDirectoryOf(QStringLiteral("DATEN\\ZWEI"), prog), prog + QStringLiteral("/DATEN/ZWEI"));
+    QCOMPARE(dataDirectoryOf(QStringLiteral("C:\\TESSARON\\DATA\\"), prog), QStringLiteral("/TESSARON/DATA"));
+    QCOMPARE(dataDirectoryOf(QStringLiteral("d:DATA"), prog), QStringLiteral("/DATA"));
+    QCOMPARE(dataDirectoryOf(QStringLiteral("/srv/tessaron/daten/"), prog), QStringLiteral("/srv/tessaron/daten"));
+
+    // A relative folder with backslashes becomes a folder of the program
+    // directory, and the tables can be made in it.
+    writeFile(dir.filePath(QStringLiteral("Tessaron.INI")),
+              "[Setup]\r\nZVData=DATEN\\ZWEI\r\n   Language = qorvager.LNG \r\n[User]\r\n");
+    Config cfg;
+    LoadConfiguration(cfg, prog);
+    QCOMPARE(cfg.ZVData, prog + QStringLiteral("/DATEN/ZWEI"));
+    QVERIFY(QFileInfo(cfg.ZVData).isDir());
+    QVERIFY(!QFileInfo::exists(prog + QStringLiteral("/DATEN\\ZWEI")));
+
+    // The language file is found whatever the letter case of its name, and
+    // entries indented with blanks count.
+    writeFile(dir.filePath(QStringLiteral("QorvaGER.lng")), "[Deutsch]\r\n  1101=Adressen\r\n\t1102=&OK\r\n");
+    ChooseLanguage(cfg);
+    QCOMPARE(cfg.Language, QStringLiteral("qorvager.LNG"));
+    QVERIFY(LoadLanguage(cfg));
+    QCOMPARE(LangText(1101), QStringLiteral("Adressen"));
+    QCOMPARE(LangText(1102), QStringLiteral("&OK"));
+}
+
+void TestConfig::startCountStopsAtItsMaximum()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("Tessaron.INI")), "[Setup]\r\n[User]\r\nZVCalls=2147483647\r\n");
+    Config cfg;
+    LoadConfiguration(cfg, dir.path());
+    QCOMPARE(cfg.ZVCalls, 2147483647);
+    QCOMPARE(cfg.profile().readInt("User", "ZVCalls", -1), 2147483647);
+    QVERIFY(!cfg.IniWriteFailed);
+}
+
+void TestConfig::applicationTitleAddsNothingToCaptions()
+{
+    // A display name of its own would be appended to every window caption
+    // ("Calculator — Tessaron"); the name alone leaves the captions alone.
+    const QString before = QCoreApplication::applicationName();
+    SetApplicationTitle();
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Tessaron"));
+    QCoreApplication::setApplicationName(QStringLiteral("Probe"));
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Probe"));
+    QCoreApplication::setApplicationName(before);
 }
 
 TESSARON_TEST(TestConfig)

@@ -10,12 +10,19 @@
 #include "toolkit/data/DataErrors.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -44,6 +51,38 @@ TfrmZV_Main::Options noChecks()
     return options;
 }
 
+// A child window with a pending edit: closing asks, Cancel keeps it open.
+class PendingEditWindow : public QWidget {
+public:
+    explicit PendingEditWindow(QWidget *parent) : QWidget(parent)
+    {
+        setWindowTitle(QStringLiteral("Pending"));
+        setMinimumSize(320, 180);
+        auto *layout = new QVBoxLayout(this);
+        line = new QLineEdit(this);
+        combo = new QComboBox(this);
+        combo->setEditable(true);
+        combo->addItems({QStringLiteral("Dr."), QStringLiteral("Prof.")});
+        layout->addWidget(line);
+        layout->addWidget(combo);
+    }
+    QLineEdit *line;
+    QComboBox *combo;
+    int asked = 0;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        ++asked;
+        if (tk::MessageBox::show(this, tk::MessageBox::Kind::Confirmation, tk::langText(10002),
+                                 tk::MessageBox::Buttons::OkCancel)
+            != tk::MessageBox::Answer::Ok)
+            event->ignore();
+        else
+            event->accept();
+    }
+};
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -60,6 +99,10 @@ private slots:
     void errorsAreLoggedOneRecordEach();
     void unregisteredModulesShowTheNotice();
     void creationMakesMissingTablesAndIndexes();
+    void exitAsksEveryChildAndStaysOnCancel();
+    void editItemsFollowTypingAndEditableComboBoxes();
+    void englishMenusHaveUniqueAccessKeys();
+    void backgroundTileJoinsWithoutSeams();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -286,6 +329,135 @@ void TestMainWindow::creationMakesMissingTablesAndIndexes()
     QTRY_VERIFY(main.childWindows().isEmpty());
     QVERIFY(!config().open(Module::Addresses));
     QVERIFY(!config().open(Module::Videos) && !config().open(Module::Books));
+}
+
+
+void TestMainWindow::exitAsksEveryChildAndStaysOnCancel()
+{
+    config().ZVCalls = 5;
+    PendingEditWindow *pending = nullptr;
+    TfrmZV_Main::registerModule(Module::Addresses, [&](QWidget *p) { return pending = new PendingEditWindow(p); });
+    TfrmZV_Main main(noChecks());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.sbtAdress->click();
+    QVERIFY(pending);
+
+    // Exit from the menu, the tool bar and the window's close button: each
+    // goes through the child's question; Cancel keeps program and child.
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Cancel);
+    main.mnuBeenden->trigger();
+    QCOMPARE(pending->asked, 1);
+    QVERIFY(main.isVisible());
+    QCOMPARE(main.childWindows().size(), 1);
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Cancel);
+    main.sbtEnde->click();
+    QCOMPARE(pending->asked, 2);
+    QVERIFY(main.isVisible());
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Cancel);
+    QVERIFY(!main.close());
+    QCOMPARE(pending->asked, 3);
+    QCOMPARE(tk::MessageBox::lastText(), tk::langText(10002));
+
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
+    QVERIFY(main.close());
+    QVERIFY(main.childWindows().isEmpty());
+    QVERIFY(!config().open(Module::Addresses));
+}
+
+void TestMainWindow::editItemsFollowTypingAndEditableComboBoxes()
+{
+    config().ZVCalls = 5;
+    PendingEditWindow *child = nullptr;
+    TfrmZV_Main::registerModule(Module::Addresses, [&](QWidget *p) { return child = new PendingEditWindow(p); });
+    TfrmZV_Main main(noChecks());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    main.sbtAdress->click();
+    QVERIFY(child);
+    child->line->setFocus();
+    QTRY_VERIFY(child->line->hasFocus());
+    QVERIFY(!main.EditUndoItem->isEnabled());
+    QTest::keyClicks(child->line, QStringLiteral("Meier"));
+    QVERIFY(main.EditUndoItem->isEnabled());
+    QVERIFY(main.EditCutItem->isEnabled());
+
+    child->combo->setFocus();
+    QTRY_VERIFY(child->combo->hasFocus());
+    QVERIFY(main.EditCutItem->isEnabled());
+    QVERIFY(main.EditCopyItem->isEnabled());
+    QVERIFY(!main.EditUndoItem->isEnabled());
+    QTest::keyClicks(child->combo, QStringLiteral("Dipl.-Ing."));
+    QVERIFY(main.EditUndoItem->isEnabled());
+    const QString typed = child->combo->currentText();
+    QVERIFY(typed.endsWith(QStringLiteral("Dipl.-Ing.")));
+    child->combo->lineEdit()->selectAll();
+    main.EditCutItem->trigger();
+    QVERIFY(child->combo->currentText().isEmpty());
+    main.EditUndoItem->trigger();
+    QCOMPARE(child->combo->currentText(), typed);
+
+    // Opening the menu refreshes the items, whatever changed before.
+    child->line->clear();
+    main.EditUndoItem->setEnabled(false);
+    child->line->setFocus();
+    QTRY_VERIFY(child->line->hasFocus());
+    child->line->insert(QStringLiteral("x"));
+    auto *editMenu = main.findChild<QMenu *>(QStringLiteral("EditMenu"));
+    QVERIFY(editMenu);
+    main.EditUndoItem->setEnabled(false);
+    emit editMenu->aboutToShow();
+    QVERIFY(main.EditUndoItem->isEnabled());
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
+}
+
+void TestMainWindow::englishMenusHaveUniqueAccessKeys()
+{
+    QFile lang(QStringLiteral(TESSARON_SOURCE_DIR "/lang/QorvaENG.lng"));
+    QVERIFY(lang.open(QIODevice::ReadOnly));
+    tk::Language::current().load(lang.readAll());
+    TfrmZV_Main main(noChecks());
+    auto keyOf = [](const QString &caption) {
+        const qsizetype amp = caption.indexOf(QLatin1Char('&'));
+        return amp >= 0 && amp + 1 < caption.size() ? caption.at(amp + 1).toUpper() : QChar();
+    };
+    QSet<QChar> bar;
+    for (QAction *menuAction : main.menuBar()->actions()) {
+        const QChar top = keyOf(menuAction->text());
+        QVERIFY2(!top.isNull() && !bar.contains(top), qPrintable(menuAction->text()));
+        bar.insert(top);
+        QSet<QChar> keys;
+        for (QAction *item : menuAction->menu()->actions()) {
+            if (item->isSeparator() || !item->isVisible())
+                continue;
+            const QChar key = keyOf(item->text());
+            QVERIFY2(!key.isNull(), qPrintable(item->text()));
+            QVERIFY2(!keys.contains(key), qPrintable(menuAction->text() + QStringLiteral(": ") + item->text()));
+            keys.insert(key);
+        }
+    }
+}
+
+void TestMainWindow::backgroundTileJoinsWithoutSeams()
+{
+    // The stripes run at 45 degrees, so a tile joins its neighbours when
+    // each pixel matches the one a step down the stripe, across the edges.
+    TfrmZV_Main main(noChecks());
+    const QImage tile = main.clientArea()->background().texture().toImage();
+    QVERIFY(!tile.isNull());
+    const int w = tile.width();
+    const int h = tile.height();
+    QCOMPARE(w, h);
+    int worst = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const QColor a = tile.pixelColor(x, y);
+            const QColor b = tile.pixelColor((x + 1) % w, (y + h - 1) % h);
+            worst = std::max({worst, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                              std::abs(a.blue() - b.blue())});
+        }
+    }
+    QVERIFY2(worst <= 3, qPrintable(QString::number(worst)));
 }
 
 TESSARON_TEST(TestMainWindow)

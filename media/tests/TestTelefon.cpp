@@ -321,6 +321,35 @@ private slots:
         // Date and time come first.
         QVERIFY(lines[0].at(0) >= '0' && lines[0].at(0) <= '9');
     }
+
+    void controlCharactersNeverReachModemOrLog()
+    {
+        // A stored CR would end the dial command and start one of its own.
+        config().XELLog = true;
+        config().COMInit = QString();
+        QWidget window;
+        PhoneDialler dialler(&window);
+        presetAnswers({Answer::Yes, Answer::Ok});
+        dialler.dial(QStringLiteral("0316\rATZ\n12\x07" "34"), QStringLiteral("Hu\r\nber"), PhoneDialler::CallLog::On);
+        QCOMPARE(m_modem->received(), QByteArray("ATDT0316ATZ1234\r\nATH\r\n"));
+        const QList<QByteArray> lines = readLog(m_progDir->path()).split('\n');
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].endsWith(": Called 0316ATZ1234 [Huber] on COM2, Init  via internal Call\r"), lines[0]);
+    }
+
+    void telLinkThatNoProgramTakesIsReported()
+    {
+        config().TAPI = true;
+        PhoneDialler::setUrlOpener([](const QUrl &) { return false; });
+        QWidget window;
+        PhoneDialler dialler(&window);
+        presetAnswers({Answer::Ok});
+        const int shown = tk::MessageBox::shownCount();
+        dialler.dial(QStringLiteral("0316/1234"), QStringLiteral("Huber"), PhoneDialler::CallLog::Off);
+        QCOMPARE(tk::MessageBox::shownCount(), shown + 1);
+        QCOMPARE(tk::MessageBox::lastKind(), tk::MessageBox::Kind::Error);
+        QVERIFY(tk::MessageBox::lastText().contains(QStringLiteral("0316/1234")));
+    }
 };
 
 TESSARON_TEST(TestTelefon)

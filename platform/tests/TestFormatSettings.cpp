@@ -2,6 +2,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/SystemInfo.h"
 
+#include <QHash>
 #include <QTest>
 
 #include "testing/TestRegistry.h"
@@ -15,6 +16,7 @@ private slots:
     void cLocaleFallsBackToDottedDates();
     void centuryRewritesTheYear();
     void countryCodes();
+    void numberSeparatorsFollowLcNumeric();
 };
 
 void TestFormatSettings::germanLocaleIsNumericWithDotsAndComma()
@@ -66,6 +68,29 @@ void TestFormatSettings::countryCodes()
     QCOMPARE(platform::SystemInfo::countryCodeOf(QStringLiteral("de_LU")), 352);
     QCOMPARE(platform::SystemInfo::countryCodeOf(QStringLiteral("C.UTF-8")), 0);
     QCOMPARE(platform::SystemInfo::countryCodeOf(QStringLiteral("en_US")), 1);
+}
+
+void TestFormatSettings::numberSeparatorsFollowLcNumeric()
+{
+    auto environment = [](QHash<QString, QString> values) {
+        return [values](const char *name) { return values.value(QString::fromLatin1(name)); };
+    };
+    // English dates with German numbers, and the other way round.
+    platform::FormatSettings fs = platform::FormatSettings::fromEnvironment(environment(
+        {{QStringLiteral("LC_TIME"), QStringLiteral("en_US.UTF-8")}, {QStringLiteral("LC_NUMERIC"), QStringLiteral("de_DE.UTF-8")}}));
+    QCOMPARE(fs.decimalSeparator, QLatin1Char(','));
+    QCOMPARE(fs.thousandSeparator, QLatin1Char('.'));
+    QVERIFY(fs.shortDateFormat.startsWith(QLatin1Char('M')));
+    fs = platform::FormatSettings::fromEnvironment(environment(
+        {{QStringLiteral("LC_TIME"), QStringLiteral("de_DE.UTF-8")}, {QStringLiteral("LC_NUMERIC"), QStringLiteral("C")}}));
+    QCOMPARE(fs.decimalSeparator, QLatin1Char('.'));
+    QVERIFY(fs.shortDateFormat.startsWith(QLatin1String("dd.MM.yy")));
+    // LC_ALL overrules both; LANG stands in for a missing one.
+    fs = platform::FormatSettings::fromEnvironment(environment(
+        {{QStringLiteral("LC_ALL"), QStringLiteral("C")}, {QStringLiteral("LC_NUMERIC"), QStringLiteral("de_DE")}}));
+    QCOMPARE(fs.decimalSeparator, QLatin1Char('.'));
+    fs = platform::FormatSettings::fromEnvironment(environment({{QStringLiteral("LANG"), QStringLiteral("de_DE")}}));
+    QCOMPARE(fs.decimalSeparator, QLatin1Char(','));
 }
 
 TESSARON_TEST(TestFormatSettings)

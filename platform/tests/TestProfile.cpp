@@ -1,7 +1,12 @@
 // Profile files against hand-written INI text.
 #include "platform/Profile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,6 +53,7 @@ private slots:
     void writeReplacesInPlaceAndKeepsEverythingElse();
     void writeAddsKeysAndSections();
     void bytesSurviveUnchanged();
+    void writeGoesThroughLinksKeepsTheModeAndRefusesReadOnlyFiles();
 
 private:
     QTemporaryDir m_dir;
@@ -140,6 +146,39 @@ void TestProfile::bytesSurviveUnchanged()
     const std::string bytes = "M\xFCller \x80 \xDF";
     QVERIFY(ini.writeString("User", "Name", bytes));
     QCOMPARE(ini.readString("User", "Name"), bytes);
+}
+
+void TestProfile::writeGoesThroughLinksKeepsTheModeAndRefusesReadOnlyFiles()
+{
+    // A link to the real file: the link stays, the target changes.
+    const QString link = m_dir.filePath(QStringLiteral("link.ini"));
+    QFile::remove(link);
+    QVERIFY(QFile::link(m_path, link));
+    platform::Profile viaLink(QFile::encodeName(link).toStdString());
+    QVERIFY(viaLink.writeString("User", "Name", "Linked"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(platform::Profile(QFile::encodeName(m_path).toStdString()).readString("User", "Name"),
+             std::string("Linked"));
+
+    // The mode stays; no temporary file is left beside it.
+    QCOMPARE(::chmod(QFile::encodeName(m_path).constData(), 0640), 0);
+    platform::Profile ini(QFile::encodeName(m_path).toStdString());
+    QVERIFY(ini.writeString("User", "Telefon", "123"));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(m_path).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 0777), 0640);
+    QVERIFY(QDir(m_dir.path()).entryList({QStringLiteral("Tessaron.INI?*")}, QDir::Files | QDir::Hidden).isEmpty());
+
+    // A read-only file is reported, not replaced.
+    if (::geteuid() == 0)
+        QSKIP("root may write read-only files");
+    QCOMPARE(::chmod(QFile::encodeName(m_path).constData(), 0440), 0);
+    const QByteArray before = readAll(m_path);
+    QVERIFY(!ini.writeString("User", "Telefon", "456"));
+    QCOMPARE(readAll(m_path), before);
+    QCOMPARE(::stat(QFile::encodeName(m_path).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 0777), 0440);
+    ::chmod(QFile::encodeName(m_path).constData(), 0640);
 }
 
 TESSARON_TEST(TestProfile)

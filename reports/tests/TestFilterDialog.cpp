@@ -59,6 +59,8 @@ private slots:
     void sortDialogRemembersTheOrder();
     void reportChoiceSetsTheProgramWideNumber();
     void translatedDialogs();
+    void upperCaseEntriesKeepSharpS();
+    void timeEntriesTakeTwoDigitsAColonAndTwoDigits();
 
 private:
     int query(const QString &expression);
@@ -291,6 +293,35 @@ void TestFilterDialog::translatedDialogs()
         sort.grab().save(dir + QStringLiteral("/sort-dialog.png"));
     }
     tk::Language::current().clear();
+}
+
+void TestFilterDialog::upperCaseEntriesKeepSharpS()
+{
+    TfrmFilter dialog;
+    dialog.selectPage(TfrmFilter::PageAddresses);
+    QTest::keyClicks(dialog.Zuname1, QStringLiteral("groß"));
+    QCOMPARE(dialog.Zuname1->text(), QStringLiteral("GROß"));
+    QCOMPARE(dialog.expressionOfPage(TfrmFilter::PageAddresses), QStringLiteral(".T..and.UPPER(FAMNAME)>=\"GROß\""));
+}
+
+void TestFilterDialog::timeEntriesTakeTwoDigitsAColonAndTwoDigits()
+{
+    TfrmFilter dialog;
+    dialog.selectPage(TfrmFilter::PageAppointments);
+    dialog.show();
+    dialog.Zeit1->setFocus();
+    dialog.Zeit1->home(false);
+    QTest::keyClicks(dialog.Zeit1, QStringLiteral("0930"));
+    QCOMPARE(dialog.Zeit1->displayText(), QStringLiteral("09:30"));
+    QVERIFY(dialog.Zeit1->hasAcceptableInput());
+    QCOMPARE(dialog.expressionOfPage(TfrmFilter::PageAppointments), QStringLiteral(".T..and.ZEIT>=\"09:30\""));
+    // Both minute places are required, the first hour place is not.
+    dialog.ZeitX1->setFocus();
+    dialog.ZeitX1->home(false);
+    QTest::keyClicks(dialog.ZeitX1, QStringLiteral("123"));
+    QVERIFY(!dialog.ZeitX1->hasAcceptableInput());
+    QVERIFY(dialog.Zeit2->displayText().startsWith(QStringLiteral("__:")));
+    QVERIFY(!dialog.expressionOfPage(TfrmFilter::PageAppointments).contains(QStringLiteral("ZEIT<=")));
 }
 
 TESSARON_TEST(TestFilterDialog)

@@ -3,6 +3,7 @@
 #include "app/Config.h"
 #include "reports/ReportLayout.h"
 #include "storage/TXbaseDataSet.h"
+#include "toolkit/text/Language.h"
 #include "toolkit/text/MessageBox.h"
 #include "toolkit/report/Report.h"
 #include "xbase/api/XbApi.h"
@@ -62,6 +63,7 @@ private slots:
     void musicListsInTitleOrderWithFilter();
     void bookListCutsLongAuthors();
     void emptyTablesGiveNoPages();
+    void everyLayoutTextIsInBothLanguageFiles();
 
 private:
     QString render(ReportLayout &layout, const char *name);
@@ -263,6 +265,31 @@ void TestReportLayouts::emptyTablesGiveNoPages()
     const QString pdf = m_dir->filePath(QStringLiteral("video.pdf"));
     QCOMPARE(layout.MyReport->renderToPdf(pdf), tk::Report::Output::Empty);
     QVERIFY(!QFile::exists(pdf));
+}
+
+void TestReportLayouts::everyLayoutTextIsInBothLanguageFiles()
+{
+    // Base and Tags of every label of the eight layouts, the footer's too.
+    const QList<QPair<int, QList<int>>> layouts = {
+        {550, {1, 2, 3, 4, 5, 6, 10, 11}}, {530, {1, 2, 3, 4, 5, 6, 7, 10, 11}},
+        {570, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}}, {500, {1, 2, 3, 4, 5, 6, 10, 11}},
+        {600, {1, 2, 3, 4, 5, 6, 10, 11}}};
+    for (const char *file : {"QorvaENG.lng", "QorvaGER.lng"}) {
+        QFile lang(QStringLiteral(TESSARON_SOURCE_DIR "/lang/") + QLatin1String(file));
+        QVERIFY(lang.open(QIODevice::ReadOnly));
+        tk::Language::current().load(lang.readAll());
+        for (const auto &[base, tags] : layouts) {
+            for (int tag : tags)
+                QVERIFY2(!tk::langText(base + tag).isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(file)).arg(base + tag)));
+        }
+        QVERIFY(!tk::langText(10032).isEmpty());
+        // The footer texts keep their blank before the date and the number.
+        QVERIFY(tk::langText(560).endsWith(QLatin1Char(' ')));
+        QVERIFY(tk::langText(561).endsWith(QLatin1Char(' ')));
+        // The two telephone columns have headings of their own.
+        QVERIFY(tk::langText(553) != tk::langText(556));
+    }
+    tk::Language::current().clear();
 }
 
 TESSARON_TEST(TestReportLayouts)

@@ -1,6 +1,7 @@
 // The bound one-line edit: pending text, upper case, and the translation
 // of classic edit masks into Qt input masks.
 #include "toolkit/controls/DBEdit.h"
+#include "toolkit/text/TextCase.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -16,7 +17,7 @@ public:
     using QValidator::QValidator;
     State validate(QString &input, int &) const override
     {
-        input = input.toUpper();
+        input = upperCase(input);
         return Acceptable;
     }
 };
@@ -110,6 +111,11 @@ void DBEdit::SetCharCase(CharCase charCase)
     m_charCase = charCase;
     delete validator();
     setValidator(charCase == CharCase::Upper ? new UpperCaseValidator(this) : nullptr);
+}
+
+QString DBEdit::qtInputMask(const QString &classic)
+{
+    return classic.isEmpty() ? QString() : qtMaskOf(classic).mask;
 }
 
 void DBEdit::SetEditMask(const QString &mask)

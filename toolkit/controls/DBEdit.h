@@ -44,6 +44,8 @@ public:
     // Input with nothing but blanks stores an empty text. Empty: no mask.
     QString EditMask() const { return m_editMask; }
     void SetEditMask(const QString &mask);
+    // The Qt input mask of a classic edit mask, for plain line edits.
+    static QString qtInputMask(const QString &classic);
 
 signals:
     // The user left the control for another one of the window, after its

@@ -211,8 +211,10 @@ Report::Output ReportRenderer::renderToPdf(const QString &path) const
 void ReportRenderer::setUpPrinter(QPrinter *printer) const
 {
     printer->setDocName(m_report->title());
-    printer->setFullPage(true);
+    // The bands carry the margins, so the painter must start at the paper's
+    // corner. Setting a page layout resets full-page mode, so it goes first.
     printer->setPageLayout(m_report->pageLayout());
+    printer->setFullPage(true);
 }
 
 Report::Output ReportRenderer::print(QPrinter *printer) const

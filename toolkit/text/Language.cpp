@@ -115,8 +115,12 @@ void Language::load(const QByteArray &bytes)
         qsizetype end = pos;
         while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
             ++end;
-        // An entry: optional minus, digits, "=" at the start of the line.
-        qsizetype i = pos;
+        // An entry: optional minus, digits, "=" at the start of the line,
+        // after any blanks or tabs that indent it.
+        qsizetype lineStart = pos;
+        while (lineStart < end && (bytes[lineStart] == ' ' || bytes[lineStart] == '\t'))
+            ++lineStart;
+        qsizetype i = lineStart;
         if (i < end && bytes[i] == '-')
             ++i;
         const qsizetype digitsStart = i;
@@ -124,7 +128,7 @@ void Language::load(const QByteArray &bytes)
             ++i;
         if (i > digitsStart && i < end && bytes[i] == '=') {
             bool ok = false;
-            const int number = bytes.mid(pos, i - pos).toInt(&ok);
+            const int number = bytes.mid(lineStart, i - lineStart).toInt(&ok);
             if (ok && !m_entries.contains(number))
                 m_entries.insert(number, bytes.mid(i + 1, end - i - 1));
         }

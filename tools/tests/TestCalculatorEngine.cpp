@@ -5,6 +5,9 @@
 
 #include <QTest>
 
+#include <clocale>
+#include <string>
+
 using tools::CalculatorEngine;
 
 namespace {
@@ -229,6 +232,20 @@ private slots:
         QFETCH(int, decimals);
         QFETCH(QString, text);
         QCOMPARE(CalculatorEngine::formatValue(value, 14, decimals, QLatin1Char(','), QLatin1Char('.')), text);
+    }
+
+    void numbersIgnoreTheProcessLocale()
+    {
+        // The C library's formatting follows LC_NUMERIC; the calculator's
+        // numbers must not.
+        const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+        if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+            QSKIP("de_DE.UTF-8 is not installed");
+        const QString text = CalculatorEngine::formatValue(1234.56, 14, 2, QLatin1Char(','), QLatin1Char('.'));
+        const QString big = CalculatorEngine::formatValue(1.5e15, 14, 2, QLatin1Char(','), QLatin1Char('.'));
+        std::setlocale(LC_NUMERIC, saved.c_str());
+        QCOMPARE(text, QStringLiteral("1.234,56"));
+        QCOMPARE(big, QStringLiteral("1,5E+15"));
     }
 
     void decimalPointLocale()

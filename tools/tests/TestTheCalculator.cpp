@@ -114,6 +114,11 @@ private slots:
         QVERIFY(!display->isVisible());
         QVERIFY(edit->isVisible());
         QCOMPARE(edit->text(), QStringLiteral("2"));
+        // The decimals field takes the focus, so a digit typed goes there.
+        QTRY_VERIFY(edit->hasFocus());
+        QTest::keyClick(edit, Qt::Key_4);
+        QCOMPARE(edit->text(), QStringLiteral("4"));
+        edit->setText(QStringLiteral("2"));
         QTest::mouseClick(calculator.findChild<QWidget *>(QStringLiteral("UpDown1Up")), Qt::LeftButton);
         QCOMPARE(edit->text(), QStringLiteral("3"));
         click(calculator, "Button_Opt");

@@ -6,6 +6,7 @@
 #include "storage/DatabaseSchema.h"
 #include "storage/TXbaseDataSet.h"
 #include "toolkit/controls/DBCheckBox.h"
+#include "toolkit/controls/DBComboBox.h"
 #include "toolkit/controls/DBEdit.h"
 #include "toolkit/text/Language.h"
 #include "toolkit/text/MessageBox.h"
@@ -13,10 +14,13 @@
 #include "windows/TfrmAdress.h"
 #include "xbase/api/XbApi.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -73,6 +77,11 @@ private slots:
     void filterShowsTheCountOrResets();
     void launchCommandsKeepThePlaceholderRules();
     void importantFlagShowsTheUndecidedState();
+    void typedTitleIsLearnedAndOfferedOnTheNextAddress();
+    void shortRemarkFillsAnEmptyNote();
+    void windowGrowsAndTheFilterLabelMovesNothing();
+    void importKeepsTheFilterAndItsLabel();
+    void linksAlwaysBeginWithTheirSchemeAndStayOneArgument();
 
 private:
     std::unique_ptr<TfrmAdress> openWindow();
@@ -341,8 +350,8 @@ void TestfrmAdress::launchCommandsKeepThePlaceholderRules()
     QVERIFY(!w->sbtWebLaunch->isEnabled());
     QString started;
     w->handlerCommand = [](const QString &scheme) { return QStringLiteral("open-") + scheme + QStringLiteral(" %1"); };
-    w->startProgram = [&started](const QString &program, const QString &parameters) {
-        started = program + QLatin1Char('|') + parameters;
+    w->startProgram = [&started](const QString &program, const QStringList &arguments) {
+        started = program + QLatin1Char('|') + arguments.join(QLatin1Char('|'));
     };
     w->sbtEmailClick();
     QCOMPARE(started, QStringLiteral("open-mailto|mailto:post@example.org"));
@@ -368,6 +377,165 @@ void TestfrmAdress::importantFlagShowsTheUndecidedState()
         w->pc->setCurrentIndex(3);
         w->grab().save(dir + QStringLiteral("/address-book-table.png"));
     }
+}
+
+void TestfrmAdress::typedTitleIsLearnedAndOfferedOnTheNextAddress()
+{
+    // A fresh installation: the titles table is empty, so the title can only
+    // be typed.
+    auto w = openWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    insertAddress(*w, QStringLiteral("Berger"));
+    w->dbn->BtnClick(tk::DBNavigator::Button::Edit);
+    auto *title = static_cast<QComboBox *>(w->dblcTitel);
+    QVERIFY(title->isEditable());
+    title->setFocus();
+    QTest::keyClicks(title, QStringLiteral("Dipl.-Ing."));
+    QTest::keyClick(title, Qt::Key_Tab);
+    QCOMPARE(w->tblMain->FieldByName(QStringLiteral("TITEL"))->AsString(), QStringLiteral("Dipl.-Ing."));
+    const QString dir = qEnvironmentVariable("TESSARON_SCREENSHOTS");
+    if (!dir.isEmpty())
+        w->grab().save(dir + QStringLiteral("/address-typed-title.png"));
+    QTest::mouseClick(w->btnOK, Qt::LeftButton);
+
+    // Leaving the address teaches the titles table; the next address offers it.
+    w->dbn->BtnClick(tk::DBNavigator::Button::Insert);
+    QVERIFY(w->tblTitel->Locate(QStringLiteral("TITEL"), {QStringLiteral("Dipl.-Ing.")}));
+    QTRY_COMPARE(title->findText(QStringLiteral("Dipl.-Ing.")), 0);
+    w->tblMain->FieldByName(QStringLiteral("FAMNAME"))->SetAsString(QStringLiteral("Claasen"));
+    title->setCurrentIndex(0);
+    emit title->activated(0);
+    QCOMPARE(w->tblMain->FieldByName(QStringLiteral("TITEL"))->AsString(), QStringLiteral("Dipl.-Ing."));
+    if (!dir.isEmpty()) {
+        title->showPopup();
+        QTest::qWait(50);
+        QPixmap shot = w->grab();
+        if (QWidget *popup = title->view()->window(); popup && popup->isVisible()) {
+            QPainter painter(&shot);
+            painter.drawPixmap(w->mapFromGlobal(popup->mapToGlobal(QPoint(0, 0))), popup->grab());
+        }
+        shot.save(dir + QStringLiteral("/address-learned-title.png"));
+        title->hidePopup();
+    }
+    QTest::mouseClick(w->btnOK, Qt::LeftButton);
+    // No title, no titles record.
+    insertAddress(*w, QStringLiteral("Ohne"));
+    w->dbn->BtnClick(tk::DBNavigator::Button::First);
+    QCOMPARE(w->tblTitel->RecordCount(), 1);
+}
+
+void TestfrmAdress::shortRemarkFillsAnEmptyNote()
+{
+    auto w = openWindow();
+    insertAddress(*w, QStringLiteral("Anders"));
+    w->dbn->BtnClick(tk::DBNavigator::Button::Edit);
+    w->tblMain->FieldByName(QStringLiteral("BEMERKUNG"))->SetAsString(QStringLiteral("Ruft abends an"));
+    QTest::mouseClick(w->btnOK, Qt::LeftButton);
+    insertAddress(*w, QStringLiteral("Zander"));
+    w->dbn->BtnClick(tk::DBNavigator::Button::First);
+    QCOMPARE(w->tblMain->FieldByName(QStringLiteral("FAMNAME"))->AsString(), QStringLiteral("Anders"));
+    QCOMPARE(w->tblNotizen->FieldByName(QStringLiteral("NOTIZ"))->AsString().trimmed(), QStringLiteral("Ruft abends an"));
+    // A note that holds something stays as it is.
+    w->dbn->BtnClick(tk::DBNavigator::Button::Edit);
+    w->tblNotizen->FieldByName(QStringLiteral("NOTIZ"))->SetAsString(QStringLiteral("Eigene Notiz"));
+    QTest::mouseClick(w->btnOK, Qt::LeftButton);
+    w->dbn->BtnClick(tk::DBNavigator::Button::Last);
+    w->dbn->BtnClick(tk::DBNavigator::Button::First);
+    QCOMPARE(w->tblNotizen->FieldByName(QStringLiteral("NOTIZ"))->AsString().trimmed(), QStringLiteral("Eigene Notiz"));
+}
+
+void TestfrmAdress::windowGrowsAndTheFilterLabelMovesNothing()
+{
+    auto w = openWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QCOMPARE(w->minimumSize(), QSize(624, 360));
+    QCOMPARE(w->size(), QSize(624, 360));
+    const QRect pages = w->pc->geometry();
+    const int column = w->btnOK->width();
+    w->lblFilter->setText(QStringLiteral("12345 Datensätze gefiltert, eine lange Zeile"));
+    w->lblFilter->show();
+    QApplication::processEvents();
+    QCOMPARE(w->pc->geometry(), pages);
+    QCOMPARE(w->btnOK->width(), column);
+
+    w->resize(900, 600);
+    QApplication::processEvents();
+    QVERIFY(w->pc->width() > pages.width() + 200);
+    QVERIFY(w->pc->height() > pages.height() + 200);
+    w->pc->setCurrentIndex(3);
+    QApplication::processEvents();
+    QVERIFY(w->dbgTabelle->height() > 400);
+    w->resize(100, 100);
+    QVERIFY(w->width() >= 624 && w->height() >= 360);
+}
+
+void TestfrmAdress::importKeepsTheFilterAndItsLabel()
+{
+    auto w = openWindow();
+    for (const char *name : {"Meier", "Müller", "Albers"})
+        insertAddress(*w, QString::fromUtf8(name));
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<TfrmFilter *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->Zuname1->setText(QStringLiteral("M"));
+        tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
+        QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(w->btnFilter, Qt::LeftButton);
+    QCOMPARE(w->tblMain->RecordCount(), 2);
+    const QString label = w->lblFilter->text();
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok); // the notice
+    w->sbtImportClick();
+    QCOMPARE(w->tblMain->RecordCount(), 2);
+    QVERIFY(w->lblFilter->isVisible());
+    QCOMPARE(w->lblFilter->text(), label);
+}
+
+void TestfrmAdress::linksAlwaysBeginWithTheirSchemeAndStayOneArgument()
+{
+    int refused = 0;
+    QCOMPARE(TfrmAdress::linkOf(QStringLiteral("a@b.de"), true, &refused), QStringLiteral("mailto:a@b.de"));
+    QCOMPARE(TfrmAdress::linkOf(QStringLiteral("MAILTO:a@b.de"), true, &refused), QStringLiteral("mailto:a@b.de"));
+    QCOMPARE(TfrmAdress::linkOf(QStringLiteral("-a@b.de"), true, &refused), QStringLiteral("mailto:-a@b.de"));
+    QCOMPARE(TfrmAdress::linkOf(QStringLiteral("www.x.de"), false, &refused), QStringLiteral("http://www.x.de"));
+    QCOMPARE(TfrmAdress::linkOf(QStringLiteral("HTTPS://x.de/a"), false, &refused), QStringLiteral("https://x.de/a"));
+    QCOMPARE(TfrmAdress::linkOf(QStringLiteral("www.x.de:8080/a"), false, &refused),
+             QStringLiteral("http://www.x.de:8080/a"));
+    QCOMPARE(refused, 0);
+    for (const char *bad : {"x --new-window file:///etc/passwd", "a@b.de\r\nX", "x\tb"}) {
+        QVERIFY(TfrmAdress::linkOf(QString::fromLatin1(bad), false, &refused).isEmpty());
+        QCOMPARE(refused, 10951);
+    }
+    for (const char *other : {"file:///etc/passwd", "javascript:alert(1)", "ftp://x.de"}) {
+        QVERIFY(TfrmAdress::linkOf(QString::fromLatin1(other), false, &refused).isEmpty());
+        QCOMPARE(refused, 10952);
+    }
+    QVERIFY(TfrmAdress::linkOf(QStringLiteral("http://x.de"), true, &refused).isEmpty());
+    QCOMPARE(refused, 10952);
+
+    // The stored value that used to smuggle options in is refused with a
+    // message; nothing is started.
+    auto w = openWindow();
+    insertAddress(*w, QStringLiteral("Web"));
+    w->dbn->BtnClick(tk::DBNavigator::Button::Edit);
+    w->tblMain->FieldByName(QStringLiteral("WWW"))->SetAsString(QStringLiteral("x --new-window file:///etc/passwd"));
+    QTest::mouseClick(w->btnOK, Qt::LeftButton);
+    QStringList started;
+    w->handlerCommand = [](const QString &) { return QStringLiteral("browser --new-tab %1"); };
+    w->startProgram = [&started](const QString &program, const QStringList &arguments) {
+        started = QStringList{program} + arguments;
+    };
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
+    w->sbtWebLaunchClick();
+    QVERIFY(started.isEmpty());
+    QCOMPARE(tk::MessageBox::lastKind(), tk::MessageBox::Kind::Error);
+    QVERIFY(tk::MessageBox::lastText().contains(QStringLiteral("--new-window")));
+    w->dbn->BtnClick(tk::DBNavigator::Button::Edit);
+    w->tblMain->FieldByName(QStringLiteral("WWW"))->SetAsString(QStringLiteral("www.example.org/a%20b"));
+    QTest::mouseClick(w->btnOK, Qt::LeftButton);
+    w->sbtWebLaunchClick();
+    QCOMPARE(started, (QStringList{QStringLiteral("browser"), QStringLiteral("--new-tab"),
+                                   QStringLiteral("http://www.example.org/a%20b")}));
 }
 
 TESSARON_TEST(TestfrmAdress)

@@ -8,7 +8,9 @@
 #include "toolkit/report/ReportSource.h"
 #include "toolkit/text/Tag.h"
 
+#include <QPointF>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -131,6 +133,28 @@ inline QString pdfInfo(const QString &path, const QString &key)
             return line.mid(key.size() + 1).trimmed();
     }
     return {};
+}
+
+// The top-left corner (in points from the paper's corner) of the first word
+// `word` on page `page` of a PDF, as pdftotext -bbox reports it; (-1, -1)
+// when it is not there.
+inline QPointF pdfWordPosition(const QString &path, const QString &word, int page = 1)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
+                                                QStringLiteral("-l"), QString::number(page), path,
+                                                QStringLiteral("-")});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return {-1, -1};
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    static const QRegularExpression entry(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
+    for (auto it = entry.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured(3) == word)
+            return {m.captured(1).toDouble(), m.captured(2).toDouble()};
+    }
+    return {-1, -1};
 }
 
 inline bool havePoppler()

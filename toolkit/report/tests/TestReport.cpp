@@ -3,6 +3,7 @@
 #include "toolkit/text/Language.h"
 #include "toolkit/report/Report.h"
 #include "toolkit/report/ReportBand.h"
+#include "toolkit/report/ReportPreview.h"
 #include "toolkit/report/ReportRenderer.h"
 #include "toolkit/text/Translator.h"
 
@@ -47,6 +48,7 @@ private slots:
     void cleanup();
     void pdfHasTitleOnceRowsInOrderAndAFooterOnEveryPage();
     void printingHonoursThePageRangeAndNamesTheJob();
+    void printedPagesMatchThePdfPositions();
     void emptySourceGivesNoPagesAndNoFile();
     void failedWriteKeepsTheOldFile();
     void failingSourceLeavesNoPages();
@@ -133,6 +135,49 @@ void TestReport::printingHonoursThePageRangeAndNamesTheJob()
     QCOMPARE(pages.size(), 1);
     QVERIFY(pages[0].contains(QStringLiteral("Seite 2")));
     QCOMPARE(namesIn(pages[0]).first(), QStringLiteral("0055"));
+}
+
+void TestReport::printedPagesMatchThePdfPositions()
+{
+    // A printer honours the report's margins once: every text stands where
+    // the saved PDF has it, the first column at the left margin.
+    tk::Report report;
+    reporttest::buildPhoneList(report);
+    std::unique_ptr<MemoryReportSource> source(reporttest::people(3));
+    report.setSource(source.get());
+    const QString saved = m_dir.filePath(QStringLiteral("positions-saved.pdf"));
+    QCOMPARE(report.renderToPdf(saved), tk::Report::Output::Written);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString printed = m_dir.filePath(QStringLiteral("positions-printed.pdf"));
+    printer.setOutputFileName(printed);
+    QCOMPARE(report.print(&printer), tk::Report::Output::Written);
+
+    constexpr double kPointsPerMm = 72.0 / 25.4;
+    for (const QString &word : {QStringLiteral("TELEFONVERZEICHNIS"), QStringLiteral("0001"),
+                                QStringLiteral("0711-0003"), QStringLiteral("Seite")}) {
+        const QPointF a = reporttest::pdfWordPosition(saved, word);
+        const QPointF b = reporttest::pdfWordPosition(printed, word);
+        QVERIFY2(a.x() >= 0 && b.x() >= 0, qPrintable(word));
+        QVERIFY2(qAbs(a.x() - b.x()) < 0.5 && qAbs(a.y() - b.y()) < 0.5,
+                 qPrintable(QStringLiteral("%1: saved %2,%3 printed %4,%5")
+                                .arg(word).arg(a.x()).arg(a.y()).arg(b.x()).arg(b.y())));
+    }
+    const QPointF name = reporttest::pdfWordPosition(printed, QStringLiteral("Name"));
+    QVERIFY2(qAbs(name.x() - 10 * kPointsPerMm) < 1.5, qPrintable(QString::number(name.x())));
+
+    const QString shots = qEnvironmentVariable("TESSARON_SCREENSHOTS");
+    if (!shots.isEmpty()) {
+        QFile::remove(shots + QStringLiteral("/printed.pdf"));
+        QFile::copy(printed, shots + QStringLiteral("/printed.pdf"));
+        tk::ReportRenderer renderer(&report);
+        renderer.prepare();
+        tk::ReportPreview preview(&renderer);
+        preview.resize(900, 760);
+        preview.show();
+        QTest::qWait(50);
+        preview.grab().save(shots + QStringLiteral("/print-preview.png"));
+    }
 }
 
 void TestReport::emptySourceGivesNoPagesAndNoFile()
