@@ -151,6 +151,7 @@ void TfrmCassette::createDetailPages(QTabWidget *pages)
     dblcSparte->SetDataField(QStringLiteral("SPARTE"));
     dblcSparte->SetKeyField(QStringLiteral("SPARTE"));
     dblcSparte->SetListField(QStringLiteral("SPARTE"));
+    dblcSparte->setMinimumWidth(140);
     tk::setTag(dblcSparte, 25);
     dbeLaufzeit = edit(TabSheet1, "dbeLaufzeit", "LAUFZEIT", 27);
     dbeLaufzeit->SetEditMask(QStringLiteral("!90:00:00;1;_"));
@@ -183,6 +184,7 @@ void TfrmCassette::createDetailPages(QTabWidget *pages)
                             QStringLiteral("5")});
     dbvcbWertung->SetValues({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
                              QStringLiteral("5")});
+    dbvcbWertung->setMinimumWidth(140);
     tk::setTag(dbvcbWertung, 42);
     dbePreis = edit(TabSheet1, "dbePreis", "PREIS", 44);
     dbeWert = edit(TabSheet1, "dbeWert", "WERT", 47);
@@ -343,7 +345,7 @@ void TfrmCassette::dsCassetteDataChange()
     const QString kind = tblMain->FieldByName(QStringLiteral("ART"))->DisplayText().trimmed();
     const QString caption = LangText(kTextTitlesPage);
     if (!caption.isEmpty())
-        pc->setTabText(pc->indexOf(TabSheet4), tk::formatText(caption, {kind}));
+        pc->setTabText(pc->indexOf(TabSheet4), tk::formatText(caption, {kind}).trimmed());
     if (pc->currentWidget() == TabSheet4 && !m_titlesBusy)
         tk::guarded([this] { fillTitleList(); });
 }

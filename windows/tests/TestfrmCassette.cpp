@@ -8,6 +8,7 @@
 #include "media/tests/CddbSamples.h"
 #include "media/tests/LoopbackCddbServer.h"
 #include "platform/FormatSettings.h"
+#include "reports/TfrmFilter.h"
 #include "storage/DatabaseSchema.h"
 #include "storage/TXbaseDataSet.h"
 #include "toolkit/controls/DBCheckBox.h"
@@ -133,6 +134,7 @@ private slots:
     void cleanup();
     void titlesOfTheCarrier();
     void quickSearchAndNewRecord();
+    void filterStaysAfterTheTitlePage();
     void playerStatusLines();
     void playerCommands();
     void readingDiscsForCddb();
@@ -264,6 +266,32 @@ void TestfrmCassette::quickSearchAndNewRecord()
     tk::MessageBox::presetAnswer(Answer::Ok);
     QTest::mouseClick(w->btnSort, Qt::LeftButton);
     QCOMPARE(tk::MessageBox::lastText(), QStringLiteral("notice"));
+}
+
+void TestfrmCassette::filterStaysAfterTheTitlePage()
+{
+    addTitles(config().ZVData, {{"Zebra", "Mira Quartet", 7, "Night Ferry", "00:03:10"},
+                                {"Anchor", "Mira Quartet", 7, "Night Ferry", "00:04:00"},
+                                {"Moon", "Holm", 7, "Night Ferry", "00:05:00"}});
+    auto w = openWindow();
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<TfrmFilter *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->CInt1->setText(QStringLiteral("M"));
+        dialog->CInt2->setText(QStringLiteral("N"));
+        tk::MessageBox::presetAnswer(Answer::Ok);
+        QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(w->btnFilter, Qt::LeftButton);
+    QVERIFY(!w->lblFilter->isHidden());
+    QCOMPARE(w->tblMain->RecordCount(), 2);
+
+    // The title page lists the whole carrier; the filter is in force again
+    // afterwards, as its label says.
+    w->pc->setCurrentWidget(w->TabSheet4);
+    QCOMPARE(column(w->grd, 0), (QStringList{"Zebra", "Anchor", "Moon"}));
+    QCOMPARE(w->tblMain->RecordCount(), 2);
+    QVERIFY(!w->lblFilter->isHidden());
 }
 
 void TestfrmCassette::playerStatusLines()
