@@ -2,12 +2,27 @@
 // from the nearest known record or jumped to by relative position.
 #include "storage/RowWindow.h"
 
+#include "storage/EXbaseError.h"
 #include "xbase/api/XbApi.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
+
+namespace {
+
+// A move the engine could not make (an index naming records the table
+// lacks, a broken page chain) is an error for the window to show, never a
+// quiet end of the rows.
+void moved(int ok)
+{
+    if (!ok)
+        throw EXbaseError(QStringLiteral("Cannot read the records in order: %1")
+                              .arg(QString::fromUtf8(xb_LastError())));
+}
+
+} // namespace
 
 namespace {
 
@@ -95,8 +110,8 @@ void RowWindow::rebuild(int row)
         // returns to it.
         const long recno = seed->second;
         xb_Go(recno);
-        xb_Skip(1);
-        xb_Skip(-1);
+        moved(xb_Skip(1));
+        moved(xb_Skip(-1));
         if (!xb_Eof() && xb_RecNo() == recno) {
             start(recno, seed->first, Anchor::Estimate);
             return;
@@ -106,7 +121,7 @@ void RowWindow::rebuild(int row)
     const bool top = row < kStep || (m_small && row < m_count / 2);
     const bool bottom = !top && (row >= m_count - kStep || m_small);
     if (top || bottom) {
-        top ? xb_GoTop() : xb_GoBottom();
+        moved(top ? xb_GoTop() : xb_GoBottom());
         if (xb_Eof()) {
             m_count = 0;
             m_moved = true;
@@ -117,7 +132,7 @@ void RowWindow::rebuild(int row)
     }
     xb_OrderPosSet(static_cast<double>(row) / static_cast<double>(m_count - 1));
     if (xb_Eof())
-        xb_GoBottom();
+        moved(xb_GoBottom());
     if (xb_Eof()) {
         m_count = 0;
         m_moved = true;
@@ -180,7 +195,7 @@ void RowWindow::walkTo(int row)
         xb_Go(forward ? m_rows.back() : m_rows.front());
         while (!covers(row)) {
             const long from = xb_RecNo();
-            xb_Skip(forward ? 1 : -1);
+            moved(xb_Skip(forward ? 1 : -1));
             if ((forward ? xb_Eof() : xb_Bof()) || xb_RecNo() == from) {
                 metEnd(forward);
                 return;
@@ -199,7 +214,7 @@ void RowWindow::walkTo(int row)
         const bool atTop = m_first == 0;
         xb_Go(atTop ? m_rows.front() : m_rows.back());
         const long from = xb_RecNo();
-        xb_Skip(atTop ? -1 : 1);
+        moved(xb_Skip(atTop ? -1 : 1));
         const bool past = (atTop ? xb_Bof() : xb_Eof()) || xb_RecNo() == from;
         if (past) {
             m_anchor = atTop ? Anchor::Top : Anchor::Bottom;
@@ -209,7 +224,7 @@ void RowWindow::walkTo(int row)
             m_rows.clear();
             forgetHanded();
             m_moved = true;
-            atTop ? xb_GoTop() : xb_GoBottom();
+            moved(atTop ? xb_GoTop() : xb_GoBottom());
             start(xb_RecNo(), atTop ? 0 : m_count - 1, atTop ? Anchor::Top : Anchor::Bottom);
             walkTo(row);
         }
@@ -287,7 +302,7 @@ int RowWindow::rowOf(long recno)
     const int band = 2 * kStep + m_count / 20;
     if (m_small || estimate < band || estimate >= m_count - band) {
         const bool top = estimate < m_count / 2;
-        top ? xb_GoTop() : xb_GoBottom();
+        moved(top ? xb_GoTop() : xb_GoBottom());
         if (!xb_Eof()) {
             start(xb_RecNo(), top ? 0 : m_count - 1, top ? Anchor::Top : Anchor::Bottom);
             const int limit = m_small ? m_count : 2 * kStep;

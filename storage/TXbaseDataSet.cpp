@@ -630,7 +630,7 @@ void TXbaseDataSet::InternalPost(tk::RecordBuffer &buffer, bool inserting)
         if (inserting && !xb_RefreshKeys())
             engineError(QStringLiteral("Cannot update the index"));
     }
-    if (!xb_Commit())
+    if (m_syncEachPost && !xb_Commit())
         engineError(QStringLiteral("Cannot write the record to disk"));
     m_appended = 0;
     const long recno = xb_RecNo();
@@ -860,6 +860,15 @@ void TXbaseDataSet::Commit()
 {
     if (Editing())
         Post();
+}
+
+void TXbaseDataSet::SyncToDisk()
+{
+    if (!Active())
+        return;
+    select();
+    if (!xb_Commit())
+        engineError(QStringLiteral("Cannot write the records to disk"));
 }
 
 void TXbaseDataSet::GoTop()

@@ -77,6 +77,14 @@ public:
     // --- Operations of the table dataset.
     void AppendBlank() { Insert(); }
     void Commit();
+    // Batch writes (a series of appointments): while off, a post writes its
+    // record and index entries but leaves flushing them to disk to
+    // SyncToDisk(), which the caller runs once at the end, also when the
+    // batch fails. A killed process loses nothing that was written; only a
+    // power failure may lose the unsynced tail. On by default.
+    void SetSyncEachPost(bool on) { m_syncEachPost = on; }
+    // Flushes this table's writes to disk; throws EXbaseError when it fails.
+    void SyncToDisk();
     void DeleteRecord();
     void GoTop();
     void Skip(int n);
@@ -181,6 +189,7 @@ private:
     // A record an insert's failed post left in the table (0: none); the
     // next post rewrites it.
     long m_appended = 0;
+    bool m_syncEachPost = true;
     bool m_atTop = false;
     bool m_atBottom = false;
     // The engine was moved on purpose (post, seek, query...): the next
