@@ -1,6 +1,7 @@
 // The configuration record, the stored password, the language choice and the
 // password dialog, in-process.
 #include "app/Config.h"
+#include "platform/FormatSettings.h"
 #include "app/Language.h"
 #include "app/SplashWindow.h"
 #include "app/Startup.h"
@@ -172,8 +173,17 @@ void TestConfig::languageChoiceByCountryAndSetting()
     QTemporaryDir dir;
     Config cfg;
     LoadConfiguration(cfg, dir.path());
+    // The locale names the country; LC_ALL and LC_MESSAGES would override LANG.
+    const QByteArray savedAll = qgetenv("LC_ALL");
+    const QByteArray savedMessages = qgetenv("LC_MESSAGES");
+    qunsetenv("LC_ALL");
+    qunsetenv("LC_MESSAGES");
     qputenv("LANG", "de_AT.UTF-8");
     ChooseLanguage(cfg);
+    if (!savedAll.isEmpty())
+        qputenv("LC_ALL", savedAll);
+    if (!savedMessages.isEmpty())
+        qputenv("LC_MESSAGES", savedMessages);
     QCOMPARE(cfg.Language, QStringLiteral("QorvaGER.lng"));
     QVERIFY(!cfg.profile().hasKey("Setup", "Language"));
 
@@ -273,18 +283,24 @@ void TestConfig::appendLogWritesDatedLines()
 {
     QTemporaryDir dir;
     LoadConfiguration(config(), dir.path());
+    // The line starts with the short date and long time of the format
+    // settings, whatever locale the tests run under.
+    platform::FormatSettings &fs = platform::FormatSettings::current();
+    const platform::FormatSettings saved = fs;
+    fs.shortDateFormat = QStringLiteral("dd.MM.yyyy");
+    fs.longTimeFormat = QStringLiteral("hh:mm:ss");
     const QString old = QDir::currentPath();
     QDir::setCurrent(dir.path());
     AppendLog(QStringLiteral(": Filter Adressen: Müller"));
     AppendLog(QStringLiteral(": Wählen 0221 123"), true);
     QDir::setCurrent(old);
+    fs = saved;
     QFile log(dir.filePath(QStringLiteral("Tessaron.LOG")));
     QVERIFY(log.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = log.readAll().split('\n');
     QCOMPARE(lines.size(), 3);
     QVERIFY(lines[0].endsWith(": Filter Adressen: M\xFCller\r"));
     QVERIFY(lines[1].endsWith(": W\xE4hlen 0221 123\r"));
-    // "dd.MM.yyyy hh:mm:ss: ..." in the C locale the tests run in.
     QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d: "))
                 .match(QString::fromLatin1(lines[0]))
                 .hasMatch());
