@@ -395,7 +395,10 @@ selbst wieder an.</p>
 <pre>xbtool check ~/.local/share/tessaron/DATA/ADRESS.DBF
 xbtool reindex ~/.local/share/tessaron/DATA/ADRESS.DBF</pre>
 <p><code>check</code> meldet jeden Fehler in Aufbau, Feldwerten und Index; <code>reindex</code>
-baut den Index aus der Tabelle neu. <code>man xbtool</code> beschreibt alle Befehle.</p>
+baut den Index aus der Tabelle neu. Hat ein Absturz oder ein voller Datenträger eine Tabelle
+beschädigt, holt <code>xbtool repair</code> alle vollständigen Datensätze zurück und baut den
+Index neu; zuvor legt es Kopien der alten Dateien an (<code>ADRESS.DBF.bak</code> usw.).
+<code>man xbtool</code> beschreibt alle Befehle.</p>
 """, """
 <h2>Backing up</h2>
 <p>All data live in the data folder (<code>DATA</code>): one <code>.DBF</code> file per
@@ -409,8 +412,10 @@ wrong results. Missing tables and index files are created again by Tessaron at e
 <pre>xbtool check ~/.local/share/tessaron/DATA/ADRESS.DBF
 xbtool reindex ~/.local/share/tessaron/DATA/ADRESS.DBF</pre>
 <p><code>check</code> reports every fault of structure, field values and index;
-<code>reindex</code> rebuilds the index from the table. <code>man xbtool</code> describes every
-command.</p>
+<code>reindex</code> rebuilds the index from the table. When a crash or a full disk has
+damaged a table, <code>xbtool repair</code> brings back every whole record and rebuilds the
+index; it first keeps copies of the old files (<code>ADRESS.DBF.bak</code> and so on).
+<code>man xbtool</code> describes every command.</p>
 """)
 
 page("keys.html", "Tastatur", "Keyboard keys", """

@@ -85,21 +85,6 @@ bool knownType(char t)
     return std::strchr("CNFDLMGPBIYT0VQW@+O", t) != nullptr && t != 0;
 }
 
-std::string baseName(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string withExtension(const std::string &path, const char *ext)
-{
-    const std::size_t slash = path.rfind('/');
-    const std::size_t dot = path.rfind('.');
-    const std::string stem = (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        ? path : path.substr(0, dot);
-    return stem + ext;
-}
-
 std::string upper(std::string_view s)
 {
     std::string out(s);
@@ -214,8 +199,13 @@ Status Table::Impl::parse(uint64_t fileSize)
         if (file->size(&now) && now > fileSize)
             fileSize = now;
     }
+    claimedCount = count;
     if (need > fileSize) {
         const uint64_t whole = fileSize > headerLength ? (fileSize - headerLength) / recordLength : 0;
+        if (repairOpen) {
+            count = uint32_t(whole); // what is there; repairRecords() makes it so
+            return Status::ok();
+        }
         return Status::corrupt(path + ": record count " + std::to_string(count) + " beyond the file size (holds "
                                + std::to_string(whole) + " whole records)");
     }
@@ -224,12 +214,18 @@ Status Table::Impl::parse(uint64_t fileSize)
 
 Status Table::open(Env *env, const std::string &path, OpenMode mode, std::unique_ptr<Table> &out)
 {
+    return openImpl(env, path, mode, false, out);
+}
+
+Status Table::openImpl(Env *env, const std::string &path, OpenMode mode, bool forRepair, std::unique_ptr<Table> &out)
+{
     if (!env)
         env = Env::posix();
     std::unique_ptr<Table> t(new Table);
     Impl &d = *t->d;
     d.env = env;
     d.mode = mode;
+    d.repairOpen = forRepair;
     std::string real;
     Status s = env->findFileNoCase(path, &real);
     if (!s)
@@ -255,10 +251,15 @@ Status Table::open(Env *env, const std::string &path, OpenMode mode, std::unique
         anyMemo = anyMemo || m;
     if (anyMemo) {
         std::string memoPath;
-        if (!env->findFileNoCase(withExtension(real, ".fpt"), &memoPath))
-            return Status::notFound(real + ": memo file " + baseName(withExtension(real, ".FPT")) + " is missing");
-        if (!(s = MemoFile::open(env, memoPath, mode != OpenMode::ReadOnly, d.memo)))
-            return s;
+        if (!env->findFileNoCase(withExtension(real, ".fpt"), &memoPath)) {
+            if (!forRepair)
+                return Status::notFound(real + ": memo file " + baseName(withExtension(real, ".FPT")) + " is missing");
+            d.memoProblem = "memo file " + baseName(withExtension(real, ".FPT")) + " is missing";
+        } else if (!(s = MemoFile::open(env, memoPath, mode != OpenMode::ReadOnly, d.memo))) {
+            if (!forRepair || s.code() != Status::Code::Corrupt)
+                return s;
+            d.memoProblem = s.detail();
+        }
         d.memoPath = memoPath;
     }
     out = std::move(t);

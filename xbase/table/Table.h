@@ -201,8 +201,33 @@ public:
 
     Env *env() const;
 
+    // Recovery of a damaged table, for maintenance tools. openForRepair opens
+    // exclusively like open(), but takes a header count beyond the whole
+    // records in the file as the number of whole records, and a memo file
+    // that is missing or has no complete header as unreadable (no memo
+    // values). repairRecords then makes the files agree: the count becomes
+    // the number of whole records (records an interrupted append wrote after
+    // the counted ones are kept when their deletion byte is sound), a torn
+    // last record is cut, the end mark written; memo references that lead
+    // nowhere are cleared, and an unreadable memo file is replaced by an
+    // empty one. The count is written before a cut when it shrinks and after
+    // it when it grows, so a crash in between leaves a table that opens.
+    // An encrypted table needs its password first (BadArgument otherwise),
+    // since memo references lie in the enciphered bytes.
+    struct RepairReport {
+        uint32_t headerCount = 0;  // the count the header claimed
+        uint32_t records = 0;      // the records the table holds now
+        uint64_t bytesCut = 0;     // bytes after the last whole record, cut off
+        uint32_t memosCleared = 0; // memo references cleared
+        std::string memoProblem;   // why the memo file was replaced (empty: it was not)
+    };
+    static Status openForRepair(Env *env, const std::string &path, std::unique_ptr<Table> &out);
+    Status repairRecords(RepairReport &report);
+
 private:
     Table();
+    static Status openImpl(Env *env, const std::string &path, OpenMode mode, bool forRepair,
+                           std::unique_ptr<Table> &out);
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -31,6 +31,21 @@ constexpr uint8_t kEncrypted = 0xE1;
 constexpr std::size_t kPendingLimit = 64 * 1024;
 constexpr std::size_t kReadAhead = 64 * 1024;
 
+inline std::string baseName(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+inline std::string withExtension(const std::string &path, const char *ext)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    const std::string stem = (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        ? path : path.substr(0, dot);
+    return stem + ext;
+}
+
 inline uint16_t load16(const unsigned char *p) { return uint16_t(p[0] | p[1] << 8); }
 inline uint32_t load32(const unsigned char *p)
 {
@@ -75,6 +90,12 @@ struct Table::Impl {
     int lockTimeoutMs = 5000;
     bool exclusiveUpgrade = false;
     bool fileLocked = false; // this Table holds the file lock
+
+    // Opened by openForRepair: the count the header claims, and why the memo
+    // file could not be opened (empty when it could).
+    bool repairOpen = false;
+    uint32_t claimedCount = 0;
+    std::string memoProblem;
 
     std::string password;
     std::unique_ptr<Cipher> cipher;

@@ -211,6 +211,8 @@ int cmdInfo(const Args &args)
 {
     std::unique_ptr<Table> t;
     Status s = openTable(args, OpenMode::ReadOnly, t);
+    if (!s && s.code() == Status::Code::Corrupt && s.detail().find("beyond the file size") != std::string::npos)
+        return fail(s.toString() + " (xbtool repair recovers the whole records)");
     if (!s)
         return fail(s);
     uint32_t count = 0;
@@ -447,6 +449,8 @@ int cmdCheck(const Args &args)
 {
     std::unique_ptr<Table> t;
     Status s = openTable(args, OpenMode::ReadOnly, t);
+    if (!s && s.code() == Status::Code::Corrupt && s.detail().find("beyond the file size") != std::string::npos)
+        return fail(s.toString() + " (xbtool repair recovers the whole records)");
     if (!s)
         return fail(s);
     uint32_t count = 0;
@@ -464,7 +468,7 @@ int cmdCheck(const Args &args)
         if ((s = Env::posix()->openFile(t->path(), false, f)) && (s = f->size(&size))) {
             const uint64_t end = t->headerLength() + uint64_t(count) * t->recordLength();
             if (size > end + 1)
-                problem(std::to_string(size - end) + " bytes after the last counted record (an interrupted append?)");
+                problem(std::to_string(size - end) + " bytes after the last counted record (an interrupted append? xbtool repair cuts them)");
         }
     }
     const bool records = !t->isEncrypted() || (args.has("password") && t->passwordMatches());
@@ -513,7 +517,8 @@ int cmdCheck(const Args &args)
     checkTags(*t, &damagedTags);
     if (!problems.empty() || damagedTags)
         return fail(t->path() + ": " + std::to_string(problems.size()) + " problems, " + std::to_string(damagedTags) +
-                    " damaged tags (xbtool reindex rebuilds the tags)");
+                    " damaged tags (" +
+                    (problems.empty() ? "xbtool reindex rebuilds the tags" : "xbtool repair recovers the table") + ")");
     std::cout << "ok: " << t->path() << ": " << count << " records, structure sound\n";
     return 0;
 }

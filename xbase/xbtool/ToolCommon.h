@@ -39,10 +39,11 @@ struct Command {
     const char *usage;
     CommandFn run;
 };
-// The table commands (TableCommands.cpp) and the index commands
-// (IndexCommands.cpp).
+// The table commands (TableCommands.cpp), the index commands
+// (IndexCommands.cpp) and repair (RepairCommand.cpp).
 const std::vector<Command> &tableCommands();
 const std::vector<Command> &indexCommands();
+const std::vector<Command> &repairCommands();
 // The tag part of "check": prints one line per tag and per finding;
 // *damaged receives the number of damaged tags. Returns 1 when there are.
 int checkTags(xb::Table &table, int *damaged);

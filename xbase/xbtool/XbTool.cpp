@@ -25,6 +25,8 @@ int main(int argc, char **argv)
     std::vector<xbtool::Command> commands = xbtool::tableCommands();
     for (const xbtool::Command &c : xbtool::indexCommands())
         commands.push_back(c);
+    for (const xbtool::Command &c : xbtool::repairCommands())
+        commands.push_back(c);
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
         usage(commands);
         return argc < 2 ? 1 : 0;

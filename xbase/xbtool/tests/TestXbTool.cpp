@@ -231,3 +231,53 @@ TEST(XbTool, TagsInAnotherCollationAreNeverSearchedOrChangedWrongly)
     EXPECT_EQ(after.find("not in byte order"), std::string::npos) << after;
     EXPECT_EQ(xbtool(dir, "check " + table).status, 0);
 }
+
+// The damage an interrupted append leaves, as a user meets it: check fails
+// and names the remedy, repair brings the table back with copies kept, and
+// another program reads the result.
+TEST(XbTool, RepairRecoversWhatCheckFindsBroken)
+{
+    TempDir dir;
+    const std::string table = dir.file("ADRESS.DBF");
+    ASSERT_EQ(xbtool(dir, "create " + table + " INR:C:5 NAME:C:20 NOTIZ:M").status, 0);
+    ASSERT_EQ(xbtool(dir, "index " + table + " NAME \"UPPER(NAME)\"").status, 0);
+    ASSERT_EQ(xbtool(dir, "append " + table, "INR,NAME,NOTIZ\n1,Meier,erste\n2,Zimmermann,zweite\n3,Schäfer,\n").status, 0);
+
+    std::string bytes = readAll(table);
+    bytes.pop_back();                          // the end mark
+    writeAll(table, bytes + " 4    Wei\xDF");     // half a record
+    ToolRun r = xbtool(dir, "check " + table);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("xbtool repair cuts them"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("xbtool repair recovers the table"), std::string::npos) << r.err;
+
+    r = xbtool(dir, "repair " + table);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("kept: " + table + ".bak\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("cut: 10 bytes"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("index: 1 tags rebuilt\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("repaired " + table + ": 3 records\n"), std::string::npos) << r.out;
+    EXPECT_EQ(readAll(table + ".bak"), bytes + " 4    Wei\xDF");
+    r = xbtool(dir, "check " + table);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+
+    // A count the file cannot hold: the table does not open at all.
+    bytes = readAll(table);
+    bytes[4] = 40;
+    writeAll(table, bytes);
+    r = xbtool(dir, "check " + table);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("xbtool repair recovers the whole records"), std::string::npos) << r.err;
+    r = xbtool(dir, "repair " + table);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("kept: " + table + ".bak2\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("count: 3 whole records, the header said 40\n"), std::string::npos) << r.out;
+    r = xbtool(dir, "seek " + table + " NAME ZIMMERMANN");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find(",2,Zimmermann,"), std::string::npos) << r.out;
+
+    const std::string python = "/usr/bin/python3 -c \"import dbfread,sys; t=dbfread.DBF(sys.argv[1], encoding='cp1252'); "
+                               "print(len(t), [r['NAME'] for r in t])\" " + table + " > " + dir.file("py.txt");
+    ASSERT_EQ(std::system(python.c_str()), 0);
+    EXPECT_EQ(readAll(dir.file("py.txt")), "3 ['Meier', 'Zimmermann', 'Schäfer']\n");
+}
