@@ -50,6 +50,12 @@ Box boxOf(MaintenanceMessage message)
     case MaintenanceMessage::UpdateIncomplete:
         return {kUpdateIncomplete, Kind::Warning, Buttons::Ok,
                 "Das Auto-Update ist nicht vollst\xE4ndig und wird beim n\xE4" "chsten Start wiederholt."};
+    case MaintenanceMessage::ValuesBlanked:
+        return {kValuesBlanked, Kind::Information, Buttons::Ok,
+                "Beim Konvertieren von %s.DBF passten %s Werte nicht in ihr neues Feld; diese Felder sind jetzt leer."};
+    case MaintenanceMessage::IndexDisagrees:
+        return {kIndexDisagrees, Kind::Warning, Buttons::YesNo,
+                "Der Index von %s passt nicht zur Tabelle:\n%s\nSoll er jetzt neu aufgebaut werden?"};
     }
     return {0, Kind::Error, Buttons::Ok, ""};
 }
@@ -83,7 +89,8 @@ bool MaintenanceDialogs::show(MaintenanceMessage message, const QStringList &arg
 {
     const Box box = boxOf(message);
     const auto answer = tk::MessageBox::show(m_parent, box.kind, text(message, args), box.buttons);
-    return box.buttons == Buttons::OkCancel && answer == tk::MessageBox::Answer::Ok;
+    return (box.buttons == Buttons::OkCancel && answer == tk::MessageBox::Answer::Ok)
+        || (box.buttons == Buttons::YesNo && answer == tk::MessageBox::Answer::Yes);
 }
 
 void MaintenanceDialogs::setBusy(bool busy)

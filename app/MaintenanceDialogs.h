@@ -21,6 +21,8 @@ inline constexpr int kUpdateFinished = 10208;
 inline constexpr int kUpdateDateInvalid = 10209; // %s text, %s file
 inline constexpr int kUpdateFileFailed = 10210;  // %s description
 inline constexpr int kUpdateIncomplete = 10211;
+inline constexpr int kValuesBlanked = 10212;     // %s stem, %s count
+inline constexpr int kIndexDisagrees = 10213;    // %s table file, %s finding
 }
 
 class MaintenanceDialogs : public MaintenancePrompt {

@@ -6,8 +6,12 @@
 #include "platform/FormatSettings.h"
 #include "storage/AutoUpdate.h"
 #include "storage/DatabaseMaintenance.h"
+#include "storage/TXbaseDataSet.h"
+#include "toolkit/text/ExceptionGuard.h"
 
 #include <QCursor>
+#include <QFileInfo>
+#include <QPointer>
 #include <QGuiApplication>
 
 namespace {
@@ -53,6 +57,29 @@ void RunStartupDatabaseChecks(QWidget *parent)
         window.show();
         window.RebuildIndexes(cfg.ZVData, false);
     }
+}
+
+void InstallIndexAudit(QWidget *parent)
+{
+    QPointer<QWidget> owner(parent);
+    TXbaseDataSet::SetIndexDisagreementHandler([owner](const QString &path, const QString &finding) {
+        MaintenanceDialogs prompt(owner);
+        const QFileInfo table(path);
+        if (!prompt.show(MaintenanceMessage::IndexDisagrees, {table.fileName(), finding}))
+            return;
+        // A rebuild that fails (the table in use elsewhere, Cancel) is told
+        // and the open goes on with the index as it is.
+        tk::guarded([&] {
+            TfrmZV_Index window(owner);
+            window.show();
+            window.RebuildIndex(table.absolutePath(), table.completeBaseName());
+        });
+    });
+}
+
+void RemoveIndexAudit()
+{
+    TXbaseDataSet::SetIndexDisagreementHandler(nullptr);
 }
 
 void RunFullReindex(QWidget *parent)

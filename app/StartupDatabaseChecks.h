@@ -26,3 +26,10 @@ void RunStartupDatabaseChecks(QWidget *parent = nullptr);
 // window. The caller has asked and closed every child window first (no
 // other dataset may have a table open). Throws as RunStartupDatabaseChecks.
 void RunFullReindex(QWidget *parent = nullptr);
+
+// From now on, the first open of a table whose index does not agree with it
+// asks whether to rebuild that index (IndexDisagrees) and does so in the
+// reorganisation window on Yes. Boxes appear over `parent` while it lives.
+// RemoveIndexAudit ends it.
+void InstallIndexAudit(QWidget *parent);
+void RemoveIndexAudit();

@@ -80,6 +80,11 @@ void TfrmZV_Index::RebuildIndexes(const QString &directory, bool all)
     m_maintenance->RebuildIndexes(directory, all);
 }
 
+void TfrmZV_Index::RebuildIndex(const QString &directory, const QString &stem)
+{
+    m_maintenance->RebuildIndex(directory, stem);
+}
+
 void TfrmZV_Index::repaintNow()
 {
     // Paint only: a click must not start another command in the middle.

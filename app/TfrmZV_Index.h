@@ -30,6 +30,8 @@ public:
     // Builds the missing index files of `directory`, or every one when
     // `all`. Throws what DatabaseMaintenance::RebuildIndexes throws.
     void RebuildIndexes(const QString &directory, bool all);
+    // Rebuilds the index of the one table `stem`. Throws likewise.
+    void RebuildIndex(const QString &directory, const QString &stem);
 
     QLabel *lblAction = nullptr;
     QLabel *lblDescr = nullptr;

@@ -391,6 +391,7 @@ void TfrmZV_Main::finishCreation(const Options &options)
     if (options.databaseChecks) {
         // The auto-update, then missing tables and missing index files.
         tk::guarded([this] { RunStartupDatabaseChecks(this); });
+        InstallIndexAudit(this);
     }
 }
 

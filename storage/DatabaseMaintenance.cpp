@@ -139,65 +139,87 @@ void DatabaseMaintenance::RebuildIndexes(const QString &directory, bool all)
     for (const SchemaTable &t : schema::tables()) {
         if (t.tags.empty())
             continue;
-        const QString cdxName = schema::tableFile(t.stem, QStringLiteral("CDX"));
-        const QString existingCdx = schema::existingFile(directory, cdxName);
+        const QString existingCdx = schema::existingFile(directory, schema::tableFile(t.stem, QStringLiteral("CDX")));
         if (!existingCdx.isEmpty() && !all)
             continue;
-        const QString dbfName = schema::tableFile(t.stem, QStringLiteral("DBF"));
-        QString dbf = schema::existingFile(directory, dbfName);
-        if (dbf.isEmpty())
-            dbf = directory + QLatin1Char('/') + dbfName;
-        if (!existingCdx.isEmpty()) {
-            // The index goes only while the table is held here alone: a
-            // table someone else has open keeps its index.
-            std::unique_ptr<xb::Table> hold;
-            holdForRebuild(dbf, directory, t.stem, hold);
-            QFile::remove(existingCdx);
-            ClearIndexFlag(dbf);
-        } else {
-            ClearIndexFlag(dbf);
-        }
-
-        TXbaseDataSet &table = *m_table;
-        table.DatabaseName = directory;
-        table.SetTableName(QFileInfo(dbf).fileName());
-        table.TableType = ttSXFOX;
-        table.SetIndexName(QString());
-        table.SetPassword(QString());
-        table.SetExclusive(true);
-        if (m_progress)
-            m_progress->showFile(dbf);
-        openForRebuild(table, directory, t.stem);
-        try {
-            if (!schema::applyPassword(table, t.position))
-                throw EXbaseError(QStringLiteral("%1 cannot be encrypted").arg(dbf));
-            table.Refresh();
-            const QString cdx = directory + QLatin1Char('/') + cdxName;
-            for (std::size_t i = 0; i < t.tags.size(); ++i) {
-                const SchemaTag &tag = t.tags[i];
-                BusyCursor busy(m_prompt);
-                if (m_progress) {
-                    m_progress->showTable(t.description, static_cast<int>(i + 1));
-                    m_progress->showPercent(0);
-                    table.SetGaugeHook([this](int percent) { m_progress->showPercent(percent); });
-                }
-                const int built = table.IndexTag(cdx, tag.name, tag.key, tag.option.toInt(), 0, QString());
-                table.SetGaugeHook(nullptr);
-                if (built == 0)
-                    throw EXbaseError(QStringLiteral("Index tag %1 (%2) of %3 cannot be built")
-                                          .arg(tag.name, tag.key, dbf));
-            }
-        } catch (...) {
-            table.SetGaugeHook(nullptr);
-            table.Close();
-            throw;
-        }
-        table.Close();
+        rebuildIndex(directory, t);
     }
 }
 
-bool DatabaseMaintenance::copyRecords(TXbaseDataSet &source, const QString &from, const QString &to, QString *reason)
+bool DatabaseMaintenance::RebuildIndex(const QString &directory, const QString &stem)
 {
+    for (const SchemaTable &t : schema::tables()) {
+        if (t.tags.empty() || t.stem.compare(stem, Qt::CaseInsensitive) != 0)
+            continue;
+        releaseNoteLookup();
+        if (m_progress)
+            m_progress->showActivity(MaintenanceActivity::Indexing);
+        rebuildIndex(directory, t);
+        return true;
+    }
+    return false;
+}
+
+void DatabaseMaintenance::rebuildIndex(const QString &directory, const SchemaTable &t)
+{
+    const QString cdxName = schema::tableFile(t.stem, QStringLiteral("CDX"));
+    const QString existingCdx = schema::existingFile(directory, cdxName);
+    const QString dbfName = schema::tableFile(t.stem, QStringLiteral("DBF"));
+    QString dbf = schema::existingFile(directory, dbfName);
+    if (dbf.isEmpty())
+        dbf = directory + QLatin1Char('/') + dbfName;
+    if (!existingCdx.isEmpty()) {
+        // The index goes only while the table is held here alone: a
+        // table someone else has open keeps its index.
+        std::unique_ptr<xb::Table> hold;
+        holdForRebuild(dbf, directory, t.stem, hold);
+        QFile::remove(existingCdx);
+        ClearIndexFlag(dbf);
+    } else {
+        ClearIndexFlag(dbf);
+    }
+
+    TXbaseDataSet &table = *m_table;
+    table.DatabaseName = directory;
+    table.SetTableName(QFileInfo(dbf).fileName());
+    table.TableType = ttSXFOX;
+    table.SetIndexName(QString());
+    table.SetPassword(QString());
+    table.SetExclusive(true);
+    if (m_progress)
+        m_progress->showFile(dbf);
+    openForRebuild(table, directory, t.stem);
+    try {
+        if (!schema::applyPassword(table, t.position))
+            throw EXbaseError(QStringLiteral("%1 cannot be encrypted").arg(dbf));
+        table.Refresh();
+        const QString cdx = directory + QLatin1Char('/') + cdxName;
+        for (std::size_t i = 0; i < t.tags.size(); ++i) {
+            const SchemaTag &tag = t.tags[i];
+            BusyCursor busy(m_prompt);
+            if (m_progress) {
+                m_progress->showTable(t.description, static_cast<int>(i + 1));
+                m_progress->showPercent(0);
+                table.SetGaugeHook([this](int percent) { m_progress->showPercent(percent); });
+            }
+            const int built = table.IndexTag(cdx, tag.name, tag.key, tag.option.toInt(), 0, QString());
+            table.SetGaugeHook(nullptr);
+            if (built == 0)
+                throw EXbaseError(QStringLiteral("Index tag %1 (%2) of %3 cannot be built")
+                                      .arg(tag.name, tag.key, dbf));
+        }
+    } catch (...) {
+        table.SetGaugeHook(nullptr);
+        table.Close();
+        throw;
+    }
+    table.Close();
+}
+
+bool DatabaseMaintenance::copyRecords(TXbaseDataSet &source, const QString &from, const QString &to, QString *reason,
+                                      long *blanked)
+{
+    *blanked = 0;
     try {
         TXbaseDataSet target;
         target.SetTableName(to);
@@ -210,6 +232,7 @@ bool DatabaseMaintenance::copyRecords(TXbaseDataSet &source, const QString &from
                 *reason = QStringLiteral("the records cannot be appended");
                 return false;
             }
+            *blanked = target.LastAppendBlanked();
             return true;
         }
         // The engine's append reads the stored bytes as they are, which for
@@ -336,7 +359,8 @@ bool DatabaseMaintenance::ConvertTable(const QString &directory, const QString &
         return false;
     }
     QString reason;
-    if (!copyRecords(old, oldDbf, newDbf, &reason)) {
+    long blanked = 0;
+    if (!copyRecords(old, oldDbf, newDbf, &reason, &blanked)) {
         removeTableFiles(directory, newStem);
         m_prompt.show(MaintenanceMessage::ConvertFailed, {entry->stem, reason});
         return false;
@@ -348,6 +372,8 @@ bool DatabaseMaintenance::ConvertTable(const QString &directory, const QString &
         m_prompt.show(MaintenanceMessage::ConvertFailed, {entry->stem, QStringLiteral("the files cannot be renamed")});
         return false;
     }
+    if (blanked > 0)
+        m_prompt.show(MaintenanceMessage::ValuesBlanked, {entry->stem, QString::number(blanked)});
     return true;
 }
 

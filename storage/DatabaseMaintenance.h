@@ -28,6 +28,7 @@
 class MaintenancePrompt;
 class MaintenanceProgress;
 class TXbaseDataSet;
+struct SchemaTable;
 namespace xb {
 class Table;
 }
@@ -61,6 +62,9 @@ public:
     // that cannot be built throws EXbaseError. The table at work is closed
     // and the busy cursor switched off in every case.
     void RebuildIndexes(const QString &directory, bool all);
+    // The same for the one table `stem` (any letter case); false when the
+    // schema has no such table with tags.
+    bool RebuildIndex(const QString &directory, const QString &stem);
 
     // Brings the table `stem` in `directory` to the structure of its
     // creation routine, keeping every record and memo (fields are matched by
@@ -71,6 +75,8 @@ public:
     // (TableInUse), the new table cannot be created (CreateFailed) or the
     // records cannot be copied (ConvertFailed); the old table is then
     // unchanged.
+    // Values a new field cannot hold are left blank and counted; a converted
+    // table with such values ends with ValuesBlanked.
     bool ConvertTable(const QString &directory, const QString &stem);
 
     // Resets the structural-index flag (byte 28 of the DBF header) when it is
@@ -79,10 +85,11 @@ public:
     static bool ClearIndexFlag(const QString &fileName);
 
 private:
+    void rebuildIndex(const QString &directory, const SchemaTable &table);
     void holdForRebuild(const QString &dbf, const QString &directory, const QString &stem,
                         std::unique_ptr<xb::Table> &hold);
     void openForRebuild(TXbaseDataSet &table, const QString &directory, const QString &stem);
-    bool copyRecords(TXbaseDataSet &source, const QString &from, const QString &to, QString *reason);
+    bool copyRecords(TXbaseDataSet &source, const QString &from, const QString &to, QString *reason, long *blanked);
     void recoverConversion(const QString &directory, const QString &stem, const QString &newStem);
     bool replaceTable(const QString &directory, const QString &stem, const QString &newStem);
 

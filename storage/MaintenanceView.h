@@ -23,6 +23,8 @@ enum class MaintenanceMessage {
     UpdateDateInvalid, // warning, OK; the text, the file it came from
     UpdateFileFailed,  // error, OK; the failure's description
     UpdateIncomplete,  // warning, OK: the update runs again at the next start
+    ValuesBlanked,     // information, OK; stem, count of values the conversion left blank
+    IndexDisagrees,    // warning, Yes and No (Yes: rebuild); table file, the engine's finding
 };
 
 class MaintenanceProgress {
@@ -45,7 +47,8 @@ public:
     virtual ~MaintenancePrompt() = default;
 
     // Shows the message box of `message` and waits for it. Returns true when
-    // the user chose OK where the box offers OK and Cancel; false otherwise.
+    // the user chose OK where the box offers OK and Cancel, or Yes where it
+    // offers Yes and No; false otherwise.
     virtual bool show(MaintenanceMessage message, const QStringList &args) = 0;
     // The text of `message` without showing it.
     virtual QString text(MaintenanceMessage message, const QStringList &args) const = 0;

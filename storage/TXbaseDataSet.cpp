@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <charconv>
 #include <cstdio>
@@ -223,19 +224,40 @@ void TXbaseDataSet::InternalOpen()
     const QString path = directory() + nameOnly;
 
     xb_SetEpoch(m_epoch);
-    const int area = xb_Use(osPath(path).c_str(), ansi(m_alias).c_str(), mode, type);
-    xb_SysProp(XB_PROP_OPENFLAG, -1);
-    if (area == 0) {
-        // A file that is there but cannot be opened (locked, damaged, not a
-        // table) says why instead of claiming it does not exist.
-        if (QFileInfo::exists(path) || xb_LastErrorCode() != 1)
-            throw EXbaseError(QStringLiteral("Table cannot be opened.\r%1\rFile: %2")
-                                  .arg(engineMessage(), path));
-        throw EXbaseError(QStringLiteral("Table does not exist.\rFile or directory does not exist\rFile: %1").arg(path));
+    auto use = [&] {
+        const int area = xb_Use(osPath(path).c_str(), ansi(m_alias).c_str(), mode, type);
+        xb_SysProp(XB_PROP_OPENFLAG, -1);
+        if (area == 0) {
+            // A file that is there but cannot be opened (locked, damaged, not
+            // a table) says why instead of claiming it does not exist.
+            if (QFileInfo::exists(path) || xb_LastErrorCode() != 1)
+                throw EXbaseError(QStringLiteral("Table cannot be opened.\r%1\rFile: %2")
+                                      .arg(engineMessage(), path));
+            throw EXbaseError(QStringLiteral("Table does not exist.\rFile or directory does not exist\rFile: %1").arg(path));
+        }
+        m_area = area;
+        if (!m_password.isEmpty())
+            xb_SetPassword(ansi(m_password).c_str());
+    };
+    use();
+    if (IndexDisagreementHandler &handler = indexDisagreementHandler(); handler && !m_exclusive) {
+        // Once per table and run: an index that does not agree with its
+        // table (restored apart from it, cut short) is offered for rebuilding
+        // before anyone walks it. Exclusive opens are the maintenance's own.
+        static QSet<QString> audited;
+        const QString key = QFileInfo(path).absoluteFilePath();
+        if (!audited.contains(key)) {
+            audited.insert(key);
+            const char *finding = xb_IndexAudit();
+            if (finding && *finding) {
+                const QString text = fromAnsi(finding);
+                xb_Close();
+                m_area = 0;
+                handler(path, text);
+                use();
+            }
+        }
     }
-    m_area = area;
-    if (!m_password.isEmpty())
-        xb_SetPassword(ansi(m_password).c_str());
     xb_SetTurboRead(0);
     m_unreadable = m_password.isEmpty() && xb_IsEncrypted(0) != 0;
 
@@ -775,6 +797,17 @@ void TXbaseDataSet::SetRecNo(long recno)
     GotoBookmark(recno);
 }
 
+TXbaseDataSet::IndexDisagreementHandler &TXbaseDataSet::indexDisagreementHandler()
+{
+    static IndexDisagreementHandler handler;
+    return handler;
+}
+
+void TXbaseDataSet::SetIndexDisagreementHandler(IndexDisagreementHandler handler)
+{
+    indexDisagreementHandler() = std::move(handler);
+}
+
 bool TXbaseDataSet::HideDeleted()
 {
     return xb_SysProp(XB_PROP_DELETED, 0) != 0;
@@ -975,6 +1008,7 @@ bool TXbaseDataSet::AppendFrom(const QString &sourceFile, int tableType, const Q
     CheckBrowseMode();
     select();
     const int result = xb_AppendFrom(osPath(sourceFile).c_str(), tableType, ansi(condition).c_str());
+    m_appendBlanked = xb_AppendBlanked();
     invalidateRows();
     Resync();
     return result != 0;

@@ -74,6 +74,15 @@ public:
     static TXbaseDateFrmt DateFormat();
     void SetDateFormat(TXbaseDateFrmt format);
 
+    // Called at the first shared open of a table in this run whose index
+    // does not agree with it (names records beyond its count, holds fewer
+    // or more keys than records, a broken page chain): the table's path and
+    // the engine's finding. The table is closed during the call, so the
+    // handler may rebuild the index; the open goes on afterwards. Without a
+    // handler no table is audited.
+    using IndexDisagreementHandler = std::function<void(const QString &path, const QString &finding)>;
+    static void SetIndexDisagreementHandler(IndexDisagreementHandler handler);
+
     // --- Operations of the table dataset.
     void AppendBlank() { Insert(); }
     void Commit();
@@ -97,6 +106,8 @@ public:
     int IndexTag(const QString &indexFile, const QString &tag, const QString &key, int option, int descending,
                  const QString &condition);
     bool AppendFrom(const QString &sourceFile, int tableType, const QString &condition);
+    // Values the last AppendFrom left blank: their field could not hold them.
+    long LastAppendBlanked() const { return m_appendBlanked; }
     // Progress of tag building in percent; none switches reports off.
     void SetGaugeHook(std::function<void(int)> hook);
 
@@ -170,6 +181,7 @@ private:
     void masterChanged();
     [[noreturn]] void engineError(const QString &what) const;
     static QString engineMessage();
+    static IndexDisagreementHandler &indexDisagreementHandler();
     // Posts a pending edit before the record under it is read again or
     // the engine is moved, so that no edit is lost and no lock stays.
     void settleEdit();
@@ -189,6 +201,7 @@ private:
     // A record an insert's failed post left in the table (0: none); the
     // next post rewrites it.
     long m_appended = 0;
+    long m_appendBlanked = 0;
     bool m_syncEachPost = true;
     bool m_atTop = false;
     bool m_atBottom = false;

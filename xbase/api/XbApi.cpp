@@ -3,6 +3,7 @@
 // result value plus the text of xb_LastError.
 #include "xbase/api/XbApi.h"
 
+#include "xbase/index/CdxIndex.h"
 #include "xbase/index/CdxOrderSet.h"
 #include "xbase/api/Engine.h"
 #include "xbase/table/FieldCodec.h"
@@ -26,6 +27,7 @@ struct ApiState {
     std::string evalResult;
     std::string aliasText;
     std::string tagText;
+    std::string auditText;
     // Table under creation.
     int createNumber = 0;
     std::string createPath;
@@ -663,6 +665,12 @@ int xb_AppendFrom(const char *path, int type, const char *condition)
     return wa && check(wa->appendFrom(tablePath(path), condition ? condition : ""));
 }
 
+long xb_AppendBlanked(void)
+{
+    WorkArea *wa = current();
+    return wa ? long(wa->appendBlanked()) : 0;
+}
+
 int xb_SetPassword(const char *password)
 {
     WorkArea *wa = current();
@@ -677,6 +685,20 @@ int xb_IsEncrypted(int unused)
     (void)unused;
     WorkArea *wa = current();
     return wa && wa->table().isEncrypted();
+}
+
+const char *xb_IndexAudit(void)
+{
+    WorkArea *wa = current();
+    if (!wa)
+        return nullptr;
+    state().auditText.clear();
+    CdxOrderSet *set = wa->indexes();
+    if (!set || !set->index())
+        return state().auditText.c_str();
+    if (!check(set->index()->quickAudit(&state().auditText)))
+        return nullptr;
+    return state().auditText.c_str();
 }
 
 int xb_DbfEncrypt(void)

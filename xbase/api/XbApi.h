@@ -131,12 +131,19 @@ int xb_CreateField(const char *name, const char *type, int width, int decimals);
 int xb_CreateExec(void);
 /* Appends every record of another table, fields matched by name. */
 int xb_AppendFrom(const char *path, int type, const char *condition);
+/* Values the last xb_AppendFrom left blank because their field could not
+ * hold them. */
+long xb_AppendBlanked(void);
 
 /* Encryption of the selected table. */
 int xb_SetPassword(const char *password);
 int xb_IsEncrypted(int unused);
 int xb_DbfEncrypt(void);
 int xb_SetTurboRead(int on);
+/* Whether the selected table's structural index agrees with it, reading the
+ * leaf pages only: "" when it does (or there is no index), the first
+ * disagreement in words otherwise, NULL when the files cannot be read. */
+const char *xb_IndexAudit(void);
 
 /* Engine-wide settings. Each setter returns the previous value. */
 int xb_SetStringType(int type);

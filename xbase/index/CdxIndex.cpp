@@ -8,6 +8,8 @@
 #include "xbase/table/Env.h"
 
 #include <charconv>
+#include <chrono>
+#include <thread>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -530,6 +532,63 @@ Status CdxIndex::reindex(const Progress &progress)
     if (s && !dropped.empty())
         return Status::badArgument(m_file->path() + ": tags not rebuilt: " + dropped);
     return s;
+}
+
+Status CdxIndex::quickAudit(std::string *disagreement)
+{
+    disagreement->clear();
+    for (int attempt = 0;; ++attempt) {
+        std::string finding;
+        // Another process's append writes the count before the keys: fewer
+        // keys than records may only be an append in flight; look again.
+        bool settled = true;
+        {
+            CdxFile::ReadScope scope(m_file.get());
+            if (!scope.status())
+                return scope.status();
+            Status s = bind();
+            if (!s && s.code() != Status::Code::Corrupt)
+                return s;
+            if (!s)
+                finding = s.detail();
+            for (int t = 0; s && t < tagCount() && finding.empty(); ++t) {
+                CdxTag *tg = tag(t);
+                if (tg->removed())
+                    continue;
+                uint64_t keys = 0;
+                uint32_t highest = 0;
+                bool zero = false;
+                s = tg->walk([&](const uint8_t *, uint32_t recno) {
+                    ++keys;
+                    highest = std::max(highest, recno);
+                    zero = zero || recno == 0;
+                    return true;
+                });
+                if (!s) {
+                    if (s.code() != Status::Code::Corrupt)
+                        return s;
+                    finding = s.detail();
+                    break;
+                }
+                uint32_t count = 0;
+                if (!(s = m_table.recordCount(&count)))
+                    return s;
+                if (zero || highest > count) {
+                    finding = "tag " + tg->name() + " names record " + std::to_string(zero ? 0 : highest)
+                        + ", the table holds " + std::to_string(count) + " records";
+                } else if (tg->forExpression().empty() && !tg->unique() && keys != count) {
+                    finding = "tag " + tg->name() + " holds " + std::to_string(keys) + " keys for "
+                        + std::to_string(count) + " records";
+                    settled = keys > count;
+                }
+            }
+        }
+        if (finding.empty() || settled || attempt == 3) {
+            *disagreement = finding;
+            return Status::ok();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
 }
 
 Status CdxIndex::check(std::vector<CdxTagReport> &reports)

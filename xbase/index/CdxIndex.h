@@ -104,6 +104,14 @@ public:
     Status reindex(const Progress &progress = {});
     // Audits every tag: structure, order, and agreement with the table.
     Status check(std::vector<CdxTagReport> &reports);
+    // A quick agreement test for opening a table, reading only the leaf
+    // pages: every tag's leaves chain from first to last, name no record
+    // beyond the table's count, and a tag without FOR condition and
+    // uniqueness holds one key per record. *disagreement receives the first
+    // finding in words (empty when none). Keys appends of other processes
+    // have not yet reached the index are waited for briefly, so a table in
+    // use is not reported. Fails only when a file cannot be read.
+    Status quickAudit(std::string *disagreement);
 
     // Called with the record number after every change the index followed
     // (the query candidates of the work area keep themselves a superset).
