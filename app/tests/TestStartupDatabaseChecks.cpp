@@ -30,6 +30,7 @@ private slots:
     void updateConvertsAndTheStartRebuildsTheIndex();
     void windowShowsTheTableAndItsTag();
     void textsComeFromTheLanguageFile();
+    void anIndexThatDisagreesIsRebuiltOnYesOnly();
 
 private:
     std::unique_ptr<QTemporaryDir> m_root;
@@ -142,6 +143,73 @@ void TestStartupDatabaseChecks::textsComeFromTheLanguageFile()
     QCOMPARE(action, QStringLiteral("Indexing the databases:"));
     // Without a language file the German design texts stand in.
     QCOMPARE(dialogs.text(MaintenanceMessage::AccessFailed, {"PLZ"}), QStringLiteral("Datenbank-Zugriffsfehler bei PLZ !"));
+}
+
+void TestStartupDatabaseChecks::anIndexThatDisagreesIsRebuiltOnYesOnly()
+{
+    RunStartupDatabaseChecks(nullptr);
+    const QString books = schema::tablePath(config().ZVData, QStringLiteral("BOOKS"), QStringLiteral("DBF"));
+    const QString index = schema::tablePath(config().ZVData, QStringLiteral("BOOKS"), QStringLiteral("CDX"));
+    auto append = [&](const QString &title) {
+        TXbaseDataSet ds;
+        ds.SetTableName(books);
+        ds.Open();
+        ds.Append();
+        ds.FieldByName(QStringLiteral("TITEL"))->SetAsString(title);
+        ds.Post();
+    };
+    // The index of an older copy beside a table with one record more.
+    QVERIFY(QFile::copy(index, index + QStringLiteral(".old")));
+    append(QStringLiteral("Faust"));
+    QVERIFY(QFile::remove(index));
+    QVERIFY(QFile::rename(index + QStringLiteral(".old"), index));
+
+    QFile file(QStringLiteral(TESSARON_SOURCE_DIR "/lang/QorvaENG.lng"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    tk::Language::current().load(file.readAll());
+    InstallIndexAudit(nullptr);
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::No);
+    {
+        TXbaseDataSet ds;
+        ds.SetTableName(books);
+        ds.Open();
+    }
+    const QString asked = tk::MessageBox::lastText();
+    QCOMPARE(asked.left(asked.indexOf(QLatin1Char('\n'))), QStringLiteral("The index of BOOKS.DBF does not match the table:"));
+    QVERIFY2(asked.contains(QStringLiteral("holds 0 keys for 1 records")), qPrintable(asked));
+    QVERIFY(asked.endsWith(QStringLiteral("\nRebuild it now?")));
+    RemoveIndexAudit();
+    tk::Language::current().clear();
+
+    // Yes at the first open of another data folder's table rebuilds it.
+    const QString elsewhere = m_root->filePath(QStringLiteral("Bücher Ü"));
+    config().ZVData = elsewhere;
+    RunStartupDatabaseChecks(nullptr);
+    const QString books2 = schema::tablePath(elsewhere, QStringLiteral("BOOKS"), QStringLiteral("DBF"));
+    const QString index2 = schema::tablePath(elsewhere, QStringLiteral("BOOKS"), QStringLiteral("CDX"));
+    QVERIFY(QFile::copy(index2, index2 + QStringLiteral(".old")));
+    {
+        TXbaseDataSet ds;
+        ds.SetTableName(books2);
+        ds.Open();
+        ds.Append();
+        ds.FieldByName(QStringLiteral("TITEL"))->SetAsString(QStringLiteral("Faust"));
+        ds.Post();
+    }
+    QVERIFY(QFile::remove(index2));
+    QVERIFY(QFile::rename(index2 + QStringLiteral(".old"), index2));
+    InstallIndexAudit(nullptr);
+    const int boxes = tk::MessageBox::shownCount();
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Yes);
+    TXbaseDataSet ds;
+    ds.SetTableName(books2);
+    ds.SetIndexName(QStringLiteral("1"));
+    ds.Open();
+    RemoveIndexAudit();
+    QCOMPARE(tk::MessageBox::shownCount(), boxes + 1);
+    ds.First();
+    QVERIFY(!ds.Eof());
+    QCOMPARE(ds.FieldByName(QStringLiteral("TITEL"))->AsString(), QStringLiteral("Faust"));
 }
 
 TESSARON_TEST(TestStartupDatabaseChecks)
