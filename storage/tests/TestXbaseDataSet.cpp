@@ -445,6 +445,27 @@ void TestXbaseDataSet::seekQueryAndLocate()
     QVERIFY(!ds->Locate(QStringLiteral("FAMNAME"), {QStringLiteral("Q")}));
     QCOMPARE(ds->FieldByName(QStringLiteral("FAMNAME"))->AsString(), QStringLiteral("Meier"));
     QVERIFY_THROWS_EXCEPTION(EXbaseError, ds->Query(QStringLiteral("FAMNAME=(")));
+
+    // A quick search typing a letter into a date order: no such key, no
+    // error; the beginning of a date finds its first record.
+    ds->Query(QString());
+    ds->First();
+    ds->Edit();
+    ds->FieldByName(QStringLiteral("GEB_DAT"))->SetAsDate(QDate(1970, 2, 3));
+    ds->Post();
+    QVERIFY(ds->IndexTag(QString(), QStringLiteral("2"), QStringLiteral("GEB_DAT"), 0, 0, {}));
+    ds->SetIndexName(QStringLiteral("2"));
+    TXbaseDataSet::SetSoftSeek(true);
+    bool found = true;
+    try {
+        found = ds->Seek(QStringLiteral("A"));
+    } catch (const std::exception &e) {
+        QFAIL(e.what());
+    }
+    QVERIFY(!found);
+    QVERIFY(ds->Seek(QStringLiteral("197")));
+    TXbaseDataSet::SetSoftSeek(false);
+    QCOMPARE(ds->FieldByName(QStringLiteral("GEB_DAT"))->AsDate(), QDate(1970, 2, 3));
 }
 
 void TestXbaseDataSet::masterDetailFollowsTheMaster()
