@@ -90,7 +90,8 @@ public:
             m_io = new FeedDevice(feed);
             m_io->open(QIODevice::ReadOnly);
             m_sink = new QAudioSink(device, format);
-            // About a fifth of a second: Pause and Stop are heard at once.
+            // About a fifth of a second: Pause and Stop are heard at once (the
+            // output drops what it holds when it is suspended).
             m_sink->setBufferSize(kCdSampleRate * 4 / 5);
             m_sink->start(m_io);
             started = m_sink->error() == QAudio::NoError && m_sink->state() != QAudio::StoppedState;

@@ -461,7 +461,7 @@ void TestfrmCassette::digitalPlayerShowsTheSameStatus()
     disc.setPlayPath(media::LibcdioDevice::PlayPath::Digital, [] { return std::unique_ptr<media::CdAudioSink>(); });
     QTest::mouseClick(w->sbtPlay, Qt::LeftButton);
     QCOMPARE(w->lblCDStatus->text(), tk::langText(10955));
-    QCOMPARE(w->lblCDStatus->text(), QStringLiteral("Keine Tonausgabe gefunden"));
+    QCOMPARE(w->lblCDStatus->text(), QStringLiteral("Keine Soundausgabe gefunden"));
 }
 
 void TestfrmCassette::readingDiscsForCddb()
