@@ -33,23 +33,13 @@ bool DigitalCdPlayback::play(int from, int to)
     return true;
 }
 
-bool DigitalCdPlayback::pause()
+bool DigitalCdPlayback::setPaused(bool paused)
 {
     update();
-    if (m_state != State::Playing)
+    if (m_state != (paused ? State::Playing : State::Paused))
         return false;
-    m_sink->setPaused(true);
-    m_state = State::Paused;
-    return true;
-}
-
-bool DigitalCdPlayback::resume()
-{
-    update();
-    if (m_state != State::Paused)
-        return false;
-    m_sink->setPaused(false);
-    m_state = State::Playing;
+    m_sink->setPaused(paused);
+    m_state = paused ? State::Paused : State::Playing;
     return true;
 }
 

@@ -34,8 +34,9 @@ public:
     // Plays the frames from `from` up to `to`; false (with the notice
     // NoSoundOutput) when the sink cannot start.
     bool play(int from, int to);
-    bool pause();
-    bool resume();
+    // Pauses playing playback, resumes paused playback; false otherwise.
+    bool pause() { return setPaused(true); }
+    bool resume() { return setPaused(false); }
     // Stops, and lets go of the medium before it returns.
     void stop();
 
@@ -50,6 +51,7 @@ public:
     CdSampleSource &source() { return m_source; }
 
 private:
+    bool setPaused(bool paused);
     void update();
 
     CdSampleSource m_source;
