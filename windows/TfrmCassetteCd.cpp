@@ -136,7 +136,9 @@ QWidget *TfrmCassette::createPlayerPanel()
     lblCDStatus->setObjectName(QStringLiteral("lblCDStatus"));
     lblCDStatus->setAlignment(Qt::AlignCenter);
     lblCDStatus->setWordWrap(true);
-    lblCDStatus->setMinimumHeight(30);
+    // Room for three lines: the status line takes two, a notice of the
+    // digital player may take three.
+    lblCDStatus->setMinimumHeight(lblCDStatus->fontMetrics().lineSpacing() * 3 + 2);
     g->addWidget(lblCD, 3, 0, 1, 3);
     g->addWidget(lblCDStatus, 4, 0, 1, 3);
     panel->setFixedWidth(90);
