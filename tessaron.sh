@@ -11,7 +11,7 @@ top=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-  qt6-svg-dev libcdio-dev libcdio-cdda-dev libsqlite3-dev libgtest-dev clang-14 libclang-rt-14-dev
+  qt6-svg-dev qt6-multimedia-dev libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev libsqlite3-dev libgtest-dev clang-14 libclang-rt-14-dev
   xvfb xauth poppler-utils fonts-liberation2 python3 python3-dbfread python3-dbf libdbd-xbase-perl
   dpkg-dev desktop-file-utils appstream unzip zip locales"
 

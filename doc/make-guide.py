@@ -196,9 +196,12 @@ page("music.html", "Musiksammlung, CD und CDDB", "Music, CDs and CDDB", """
 ist ein Stück auf einem Tonträger, den seine Nummer und seine Beschreibung kennzeichnen. Eine
 eigene Seite listet alle Titel des aktuellen Tonträgers.</p>
 <h2>CD-Spieler</h2>
-<p>Wählen Sie das Laufwerk; Abspielen, Zurück, Vor, Stopp und Auswerfen steuern die CD.
-Gespielt wird über den Audioausgang des Laufwerks selbst, den viele neuere Laufwerke nicht
-mehr haben; Anzeige und CDDB-Abfrage funktionieren trotzdem.</p>
+<p>Wählen Sie das Laufwerk; Abspielen, Pause, Zurück, Vor, Stopp und Auswerfen steuern die
+CD. Normalerweise liest das Programm die Musik digital von der CD und spielt sie über die
+Tonausgabe des Computers – das geht mit jedem Laufwerk. Unter
+<a href="options.html">Optionen</a>, „CD-Wiedergabe“, lässt sich stattdessen der
+Audioausgang des Laufwerks selbst wählen, den viele neuere Laufwerke nicht mehr haben (dann
+ohne Pause). Eine unlesbare Stelle wird übersprungen, und die Anzeige meldet das kurz.</p>
 <h2>CDDB-Abfrage</h2>
 <p>„CD für CDDB einlesen“ liest das Inhaltsverzeichnis der eingelegten CD und setzt sie auf
 eine Warteliste – das geht ohne Internet. „CDDB-Abfrage starten“ fragt dann den CDDB-Server
@@ -211,9 +214,12 @@ Server verlangen eine registrierte E-Mail-Adresse (<a href="options.html">Option
 piece on one carrier, which its number and description identify. A page of its own lists
 all titles of the current carrier.</p>
 <h2>CD player</h2>
-<p>Choose the drive; play, previous, next, stop and eject control the CD. The drive plays
-through its own audio output, which many newer drives no longer have; the status line and
-the CDDB look-up work all the same.</p>
+<p>Choose the drive; play, pause, previous, next, stop and eject control the CD. Normally
+the program reads the music digitally from the disc and plays it through the computer's
+sound output, which works with every drive. Under <a href="options.html">Options</a>, "CD
+playback", you can choose the drive's own audio output instead, which many newer drives no
+longer have (and which cannot pause). An unreadable part is skipped, and the status line
+says so briefly.</p>
 <h2>CDDB look-up</h2>
 <p>"CD für CDDB einlesen" (read CD for CDDB) reads the table of contents of the disc in the
 drive and puts it on a waiting list – this needs no Internet. "CDDB-Abfrage starten" (start
@@ -332,13 +338,13 @@ data.</p>
 page("options.html", "Optionen", "Options", """
 <p>„Extras / Optionen“ öffnet die Einstellungen, sobald alle Fenster geschlossen sind: Name,
 Anschrift und Telefon des Besitzers, Datenordner, Datei-Manager und Rechner, Zugangspaßwort,
-die Fenster, die beim Start öffnen, die Knopfart, die CD-Anzeige, die Sprache, Telefonwahl
+die Fenster, die beim Start öffnen, die Knopfart, die CD-Anzeige und CD-Wiedergabe, die Sprache, Telefonwahl
 (TAPI oder Modem mit Schnittstelle, Initialisierung und Wählart), E-Mail, Protokoll und die
 Wartezeit für CDDB. Eine neue Sprache und ein neuer Datenordner gelten ab dem nächsten Start.</p>
 """, """
 <p>"Extras / Options" opens the settings once every window is closed: the owner's name,
 address and phone, the data folder, file manager and calculator, the access password, the
-windows to open at start, the button style, the CD display, the language, dialling (TAPI or
+windows to open at start, the button style, the CD display and CD playback, the language, dialling (TAPI or
 modem with port, initialisation and dial mode), e-mail, the log and the CDDB time-out. A new
 language and a new data folder take effect at the next start.</p>
 """)

@@ -159,6 +159,7 @@ QString runPlayerCommand(CdAudioDevice &device, PlayerCommand command, int devic
     cdDevice = deviceNumber;
     switch (command) {
     case PlayerCommand::Play: device.playToEnd(); break;
+    case PlayerCommand::Pause: device.pause(); break;
     case PlayerCommand::Stop: device.stop(); break;
     case PlayerCommand::Previous: skipTracks(device, -1); break;
     case PlayerCommand::Next: skipTracks(device, +1); break;

@@ -56,7 +56,9 @@ CdStatus cdStatusOf(int code, const tCDParams &params, int cdStatus);
 // Reads the disc and computes its status.
 CdStatus readCdStatus(CdAudioDevice &device, int cdStatus);
 
-enum class PlayerCommand { Play, Stop, Previous, Next, Eject };
+// Pause works on devices that can pause (the digital path) and there
+// resumes paused playback too.
+enum class PlayerCommand { Play, Pause, Stop, Previous, Next, Eject };
 
 // Runs one player command in its frame: opens the device (keeping
 // `deviceNumber` in `cdDevice` while it is open, so the status timer leaves

@@ -43,6 +43,14 @@ enum class CdTimeFormat {
 
 enum class CdOpenResult { Ok, InUse, Failed };
 
+// What a device that plays digitally wants the user to know about it.
+enum class CdPlayNotice {
+    None,
+    Skipped,       // an unreadable stretch of the disc was skipped
+    NoSoundOutput, // there is no sound output to play on
+    Unreadable,    // the disc could not be opened for reading its sound
+};
+
 class CdAudioDevice {
 public:
     virtual ~CdAudioDevice() = default;
@@ -80,6 +88,13 @@ public:
     virtual bool stop() = 0;
     // Opens the drive door. The device may be closed afterwards.
     virtual bool openDoor() = 0;
+
+    // Devices that play digitally can pause; the others refuse. Pausing a
+    // paused device resumes it (so does playToEnd).
+    virtual bool canPause() { return false; }
+    virtual bool pause() { return false; }
+    // The notice in force about the playback; needs no open device.
+    virtual CdPlayNotice playNotice() { return CdPlayNotice::None; }
 };
 
 } // namespace media

@@ -1,10 +1,9 @@
 #include "media/CdDrives.h"
 
-#include "media/LibcdioDevice.h"
-
 namespace media {
 
-SystemCdDrives::SystemCdDrives() : m_names(LibcdioDevice::systemDrives())
+SystemCdDrives::SystemCdDrives(LibcdioDevice::PlayPath playPath)
+    : m_names(LibcdioDevice::systemDrives()), m_playPath(playPath)
 {
     m_devices.resize(std::size_t(m_names.size()));
 }
@@ -17,7 +16,7 @@ CdAudioDevice *SystemCdDrives::device(int number)
         return nullptr;
     std::unique_ptr<CdAudioDevice> &slot = m_devices[std::size_t(number)];
     if (!slot)
-        slot = openCdDrive(m_names.at(number));
+        slot = openCdDrive(m_names.at(number), m_playPath);
     return slot.get();
 }
 

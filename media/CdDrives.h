@@ -3,14 +3,14 @@
 // life. The list position is the drive's number.
 #pragma once
 
+#include "media/LibcdioDevice.h"
+
 #include <QStringList>
 
 #include <memory>
 #include <vector>
 
 namespace media {
-
-class CdAudioDevice;
 
 class CdDrives {
 public:
@@ -23,13 +23,14 @@ public:
 // The system's drives through libcdio (/dev/sr0, /dev/sr1, ...).
 class SystemCdDrives : public CdDrives {
 public:
-    SystemCdDrives();
+    explicit SystemCdDrives(LibcdioDevice::PlayPath playPath = LibcdioDevice::PlayPath::Analog);
     ~SystemCdDrives() override;
     QStringList names() const override { return m_names; }
     CdAudioDevice *device(int number) override;
 
 private:
     QStringList m_names;
+    LibcdioDevice::PlayPath m_playPath;
     std::vector<std::unique_ptr<CdAudioDevice>> m_devices;
 };
 

@@ -71,6 +71,20 @@ QStringList LibcdioDevice::systemDrives()
     return drives;
 }
 
+void LibcdioDevice::setPlayPath(PlayPath path, DigitalCdPlayback::SinkFactory sinks)
+{
+    m_digital.reset();
+    m_analogInUse = false;
+    m_analogFallback = path == PlayPath::DigitalOrAnalog && m_source == Source::Drive;
+    if (path == PlayPath::Analog)
+        return;
+    if (!sinks)
+        sinks = makeSoundOutput;
+    m_digital = std::make_unique<DigitalCdPlayback>(
+        m_path, m_source == Source::Drive ? CdSampleSource::Medium::Drive : CdSampleSource::Medium::CueSheet,
+        std::move(sinks));
+}
+
 CdOpenResult LibcdioDevice::open()
 {
     close();
@@ -190,6 +204,14 @@ std::optional<Msf> LibcdioDevice::position()
         return std::nullopt;
     if (m_seekFrames)
         return Msf::fromFrames(*m_seekFrames);
+    if (digitalInCharge()) {
+        // A stopped player stands at the start of the first track.
+        const std::optional<int> frames = m_digital->position();
+        if (frames)
+            return Msf::fromFrames(*frames);
+        const std::optional<int> first = startFrames(1);
+        return first ? std::optional<Msf>(Msf::fromFrames(*first)) : std::nullopt;
+    }
     cdio_subchannel_t sub{};
     if (cdio_audio_read_subchannel(m_cdio, &sub) != DRIVER_OP_SUCCESS)
         return std::nullopt;
@@ -217,7 +239,9 @@ bool LibcdioDevice::seekToTrack(int track)
     const std::optional<int> start = startFrames(track);
     if (!start)
         return false;
-    if (m_source == Source::Drive)
+    if (m_digital)
+        m_digital->stop();
+    if (m_source == Source::Drive && !digitalInCharge())
         cdio_audio_stop(m_cdio);
     m_seekFrames = start;
     return true;
@@ -225,7 +249,35 @@ bool LibcdioDevice::seekToTrack(int track)
 
 bool LibcdioDevice::playToEnd()
 {
-    if (!m_cdio || m_source != Source::Drive)
+    if (!m_cdio)
+        return false;
+    if (digitalInCharge()) {
+        if (!m_seekFrames) {
+            // Playing goes on; paused playback goes on from where it was.
+            switch (m_digital->state()) {
+            case DigitalCdPlayback::State::Playing: return true;
+            case DigitalCdPlayback::State::Paused: return m_digital->resume();
+            case DigitalCdPlayback::State::Stopped: break;
+            }
+        }
+        const std::optional<int> from = m_seekFrames ? m_seekFrames : startFrames(1);
+        const std::optional<int> end = leadOutFrames();
+        if (!from || !end)
+            return false;
+        if (m_digital->play(*from, *end)) {
+            m_seekFrames.reset();
+            return true;
+        }
+        if (!m_analogFallback)
+            return false;
+        m_analogInUse = true;
+    }
+    return playAnalog();
+}
+
+bool LibcdioDevice::playAnalog()
+{
+    if (m_source != Source::Drive)
         return false;
     const std::optional<int> end = leadOutFrames();
     if (!end)
@@ -253,14 +305,44 @@ bool LibcdioDevice::playToEnd()
 
 bool LibcdioDevice::stop()
 {
-    if (!m_cdio || m_source != Source::Drive)
+    if (!m_cdio)
+        return false;
+    if (digitalInCharge()) {
+        m_digital->stop();
+        return true;
+    }
+    m_analogInUse = false;
+    if (m_source != Source::Drive)
         return false;
     return cdio_audio_stop(m_cdio) == DRIVER_OP_SUCCESS;
 }
 
+bool LibcdioDevice::canPause()
+{
+    return digitalInCharge();
+}
+
+bool LibcdioDevice::pause()
+{
+    if (!m_cdio || !digitalInCharge())
+        return false;
+    return m_digital->pause() || m_digital->resume();
+}
+
+CdPlayNotice LibcdioDevice::playNotice()
+{
+    return digitalInCharge() ? m_digital->notice() : CdPlayNotice::None;
+}
+
 bool LibcdioDevice::openDoor()
 {
-    if (!m_cdio || m_source != Source::Drive)
+    if (!m_cdio)
+        return false;
+    // The disc goes: so does the reading of its sound.
+    if (m_digital)
+        m_digital->stop();
+    m_analogInUse = false;
+    if (m_source != Source::Drive)
         return false;
     // The tray cannot open while we hold the drive exclusively.
     if (m_exclusiveFd >= 0) {
@@ -271,9 +353,11 @@ bool LibcdioDevice::openDoor()
     return cdio_eject_media(&m_cdio) == DRIVER_OP_SUCCESS;
 }
 
-std::unique_ptr<CdAudioDevice> openCdDrive(const QString &path)
+std::unique_ptr<CdAudioDevice> openCdDrive(const QString &path, LibcdioDevice::PlayPath playPath)
 {
-    return std::make_unique<LibcdioDevice>(path, LibcdioDevice::Source::Drive);
+    auto device = std::make_unique<LibcdioDevice>(path, LibcdioDevice::Source::Drive);
+    device->setPlayPath(playPath);
+    return device;
 }
 
 } // namespace media

@@ -99,12 +99,22 @@ tk::DBEdit *edit(QWidget *parent, const char *name, const char *field, int tag)
 
 } // namespace
 
+media::LibcdioDevice::PlayPath TfrmCassette::playPathOf(CdPlayMode mode)
+{
+    switch (mode) {
+    case CdPlayMode::Analog: return media::LibcdioDevice::PlayPath::Analog;
+    case CdPlayMode::Digital: return media::LibcdioDevice::PlayPath::Digital;
+    case CdPlayMode::Automatic: break;
+    }
+    return media::LibcdioDevice::PlayPath::DigitalOrAnalog;
+}
+
 TfrmCassette::TfrmCassette(QWidget *parent, std::unique_ptr<media::CdDrives> drives)
     : CollectionWindow(parent, musicDesign()), m_drives(std::move(drives))
 {
     setObjectName(QStringLiteral("frmCassette"));
     if (!m_drives)
-        m_drives = std::make_unique<media::SystemCdDrives>();
+        m_drives = std::make_unique<media::SystemCdDrives>(playPathOf(config().CDPlay));
     tblSparten = new TXbaseDataSet(this);
     tblSparten->setObjectName(QStringLiteral("tblSparten"));
     tblInterpret = new TXbaseDataSet(this);

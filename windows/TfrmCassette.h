@@ -3,6 +3,7 @@
 // that collects discs and looks their titles up on a CDDB server.
 #pragma once
 
+#include "app/Config.h"
 #include "media/CdDrives.h"
 #include "media/TableCddbStore.h"
 #include "windows/CollectionWindow.h"
@@ -76,6 +77,11 @@ public:
     QLabel *lblCDDBServ = nullptr, *lblStatus = nullptr;
 
     static QString waitingPlaceholder();
+    // The play path of a CDPlay setting: automatic plays digitally and falls
+    // back to the drive's own output when there is no sound output.
+    static media::LibcdioDevice::PlayPath playPathOf(CdPlayMode mode);
+    // The status line's text for a notice of digital playback; empty for none.
+    static QString playNoticeText(media::CdPlayNotice notice);
 
     // The handlers, public for the tests that drive them.
     void dsCassetteDataChange();
@@ -84,7 +90,7 @@ public:
     void sbtPlayClick();
     void sbtPrevClick();
     void sbtNextClick();
-    void sbtPauseClick() {}
+    void sbtPauseClick();
     void sbtStopClick();
     void sbtEjectClick();
     void sbtReadCDClick();
@@ -114,6 +120,7 @@ private:
     media::CdAudioDevice *selectedDevice();
     void showWaitingList();
     void updateCddbButtons();
+    void updatePauseButton();
     void noteFilter();
     media::CddbSettings cddbSettings() const;
 

@@ -11,6 +11,7 @@
 #include "media/TableCddbStore.h"
 #include "storage/TXbaseDataSet.h"
 #include "toolkit/text/ExceptionGuard.h"
+#include "toolkit/text/Language.h"
 #include "toolkit/text/MessageBox.h"
 #include "toolkit/text/Tag.h"
 #include "windows/TfrmCDDBsel.h"
@@ -27,6 +28,11 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// Notices of digital playback.
+constexpr int kTextSkipped = 10954;
+constexpr int kTextNoSoundOutput = 10955;
+constexpr int kTextUnreadable = 10956;
 
 QToolButton *playerButton(QWidget *parent, const char *name, QStyle::StandardPixmap icon, const char *hint)
 {
@@ -86,6 +92,17 @@ private:
     TfrmCassette &m_w;
 };
 
+QString TfrmCassette::playNoticeText(media::CdPlayNotice notice)
+{
+    switch (notice) {
+    case media::CdPlayNotice::None: break;
+    case media::CdPlayNotice::Skipped: return tk::langText(kTextSkipped);
+    case media::CdPlayNotice::NoSoundOutput: return tk::langText(kTextNoSoundOutput);
+    case media::CdPlayNotice::Unreadable: return tk::langText(kTextUnreadable);
+    }
+    return QString();
+}
+
 QString TfrmCassette::waitingPlaceholder()
 {
     return QStringLiteral("<no CD's waiting for CDDB request>");
@@ -119,7 +136,9 @@ QWidget *TfrmCassette::createPlayerPanel()
     lblCDStatus->setObjectName(QStringLiteral("lblCDStatus"));
     lblCDStatus->setAlignment(Qt::AlignCenter);
     lblCDStatus->setWordWrap(true);
-    lblCDStatus->setMinimumHeight(30);
+    // Room for three lines: the status line takes two, a notice of the
+    // digital player may take three.
+    lblCDStatus->setMinimumHeight(lblCDStatus->fontMetrics().lineSpacing() * 3 + 2);
     g->addWidget(lblCD, 3, 0, 1, 3);
     g->addWidget(lblCDStatus, 4, 0, 1, 3);
     panel->setFixedWidth(90);
@@ -209,6 +228,7 @@ void TfrmCassette::prepareCd()
     connect(sbtPlay, &QToolButton::clicked, this, [this] { tk::guarded([this] { sbtPlayClick(); }); });
     connect(sbtPrev, &QToolButton::clicked, this, [this] { tk::guarded([this] { sbtPrevClick(); }); });
     connect(sbtNext, &QToolButton::clicked, this, [this] { tk::guarded([this] { sbtNextClick(); }); });
+    connect(sbtPause, &QToolButton::clicked, this, [this] { tk::guarded([this] { sbtPauseClick(); }); });
     connect(sbtStop, &QToolButton::clicked, this, [this] { tk::guarded([this] { sbtStopClick(); }); });
     connect(sbtEject, &QToolButton::clicked, this, [this] { tk::guarded([this] { sbtEjectClick(); }); });
     connect(sbtReadCD, &QToolButton::clicked, this, [this] { tk::guarded([this] { sbtReadCDClick(); }); });
@@ -232,7 +252,10 @@ void TfrmCassette::ShowCDStatus()
     if (!device)
         return;
     const media::CdStatus status = media::readCdStatus(*device, config().CDStatus);
-    lblCDStatus->setText(status.line);
+    // What digital playback has to say goes before the position.
+    const QString notice = playNoticeText(device->playNotice());
+    lblCDStatus->setText(notice.isEmpty() ? status.line : notice);
+    updatePauseButton();
     // Once a disc was seen ready the label keeps saying so.
     if (status.ready)
         lblCD->setText(media::kCdReadyText);
@@ -272,6 +295,11 @@ void TfrmCassette::sbtNextClick()
     runPlayer(media::PlayerCommand::Next);
 }
 
+void TfrmCassette::sbtPauseClick()
+{
+    runPlayer(media::PlayerCommand::Pause);
+}
+
 void TfrmCassette::sbtStopClick()
 {
     runPlayer(media::PlayerCommand::Stop);
@@ -300,6 +328,14 @@ void TfrmCassette::updateCddbButtons()
     sbtCDDBupd->setEnabled(m_waiting && m_waiting->size() > 0 && !m_cddbRunning);
     for (QToolButton *b : {sbtPlay, sbtPrev, sbtNext, sbtStop, sbtEject})
         b->setEnabled(haveDrive);
+    updatePauseButton();
+}
+
+void TfrmCassette::updatePauseButton()
+{
+    // Only the digital path can pause.
+    media::CdAudioDevice *device = cbCDDrive->count() > 0 ? m_drives->device(std::max(0, cbCDDrive->currentIndex())) : nullptr;
+    sbtPause->setEnabled(device && device->canPause());
 }
 
 media::CddbSettings TfrmCassette::cddbSettings() const

@@ -3,6 +3,7 @@
 #include "media/CdAudio.h"
 #include "media/LibcdioDevice.h"
 #include "media/ScriptedCdDevice.h"
+#include "media/tests/CueImage.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,38 +13,7 @@
 
 using namespace media;
 
-namespace {
-
-constexpr int kSectorBytes = 2352;
-
-QString msfText(int frames)
-{
-    return QStringLiteral("%1:%2:%3")
-        .arg(frames / 4500, 2, 10, QLatin1Char('0'))
-        .arg((frames / 75) % 60, 2, 10, QLatin1Char('0'))
-        .arg(frames % 75, 2, 10, QLatin1Char('0'));
-}
-
-// Writes a CUE sheet over a sparse BIN file; starts and lead-out in frames
-// from the beginning of the disc (the first track at 150).
-QString writeCueImage(const QString &dir, const std::vector<int> &starts, int leadOut)
-{
-    QFile bin(dir + QStringLiteral("/disc.bin"));
-    if (!bin.open(QIODevice::WriteOnly) || !bin.resize(qint64(leadOut - 150) * kSectorBytes))
-        return QString();
-    QString cue = QStringLiteral("FILE \"disc.bin\" BINARY\r\n");
-    for (std::size_t t = 0; t < starts.size(); ++t) {
-        cue += QStringLiteral("  TRACK %1 AUDIO\r\n").arg(t + 1, 2, 10, QLatin1Char('0'));
-        cue += QStringLiteral("    INDEX 01 %1\r\n").arg(msfText(starts[t] - 150));
-    }
-    const QString path = dir + QStringLiteral("/disc.cue");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(cue.toLatin1()) < 0)
-        return QString();
-    return path;
-}
-
-} // namespace
+using media::test::writeCueImage;
 
 class TestCdAudio : public QObject {
     Q_OBJECT

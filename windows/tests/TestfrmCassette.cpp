@@ -4,7 +4,9 @@
 #include "app/Config.h"
 #include "media/CdDrives.h"
 #include "media/CddbWaitingList.h"
+#include "media/LibcdioDevice.h"
 #include "media/ScriptedCdDevice.h"
+#include "media/tests/CueImage.h"
 #include "media/tests/CddbSamples.h"
 #include "media/tests/LoopbackCddbServer.h"
 #include "platform/FormatSettings.h"
@@ -21,6 +23,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +34,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
@@ -40,10 +44,10 @@ using Answer = tk::MessageBox::Answer;
 
 namespace {
 
-// One scripted drive, kept by the test.
+// One drive (scripted, or an image), kept by the test.
 class ScriptedDrives : public media::CdDrives {
 public:
-    explicit ScriptedDrives(media::ScriptedCdDevice *device) : m_device(device) {}
+    explicit ScriptedDrives(media::CdAudioDevice *device) : m_device(device) {}
     QStringList names() const override
     {
         return m_device ? QStringList{QStringLiteral("/dev/sr0")} : QStringList();
@@ -51,8 +55,23 @@ public:
     media::CdAudioDevice *device(int number) override { return number == 0 ? m_device : nullptr; }
 
 private:
-    media::ScriptedCdDevice *m_device;
+    media::CdAudioDevice *m_device;
 };
+
+// Lets the sink play `frames` frames, waiting for the reading to keep up.
+bool playFrames(media::MemoryAudioSink &sink, int frames)
+{
+    qint64 wanted = qint64(frames) * media::kCdFrameBytes;
+    QElapsedTimer waited;
+    waited.start();
+    while (wanted > 0 && waited.elapsed() < 10000) {
+        const qint64 n = sink.pull(wanted);
+        wanted -= n;
+        if (n == 0)
+            QThread::msleep(2);
+    }
+    return wanted == 0;
+}
 
 struct Title {
     const char *title;
@@ -137,12 +156,13 @@ private slots:
     void filterStaysAfterTheTitlePage();
     void playerStatusLines();
     void playerCommands();
+    void digitalPlayerShowsTheSameStatus();
     void readingDiscsForCddb();
     void wholeCddbRun();
     void cddbRunsThatEndEarly();
 
 private:
-    std::unique_ptr<TfrmCassette> openWindow(media::ScriptedCdDevice *device = nullptr);
+    std::unique_ptr<TfrmCassette> openWindow(media::CdAudioDevice *device = nullptr);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     media::ScriptedCdDevice m_drive;
@@ -180,7 +200,7 @@ void TestfrmCassette::cleanup()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-std::unique_ptr<TfrmCassette> TestfrmCassette::openWindow(media::ScriptedCdDevice *device)
+std::unique_ptr<TfrmCassette> TestfrmCassette::openWindow(media::CdAudioDevice *device)
 {
     auto w = std::make_unique<TfrmCassette>(nullptr, std::make_unique<ScriptedDrives>(device));
     w->Timer1->stop(); // the tests read the drive themselves
@@ -391,6 +411,57 @@ void TestfrmCassette::playerCommands()
     m_drive.setOpenFails(false);
     QTest::mouseClick(w->sbtEject, Qt::LeftButton);
     QVERIFY(m_drive.doorOpen());
+}
+
+void TestfrmCassette::digitalPlayerShowsTheSameStatus()
+{
+    QCOMPARE(TfrmCassette::playPathOf(CdPlayMode::Automatic), media::LibcdioDevice::PlayPath::DigitalOrAnalog);
+    QCOMPARE(TfrmCassette::playPathOf(CdPlayMode::Analog), media::LibcdioDevice::PlayPath::Analog);
+    QCOMPARE(TfrmCassette::playPathOf(CdPlayMode::Digital), media::LibcdioDevice::PlayPath::Digital);
+
+    QTemporaryDir images;
+    const QString cue = media::test::writeCueImage(images.path(), {150, 450, 750}, 1050, true);
+    QVERIFY(!cue.isEmpty());
+    media::LibcdioDevice disc(cue, media::LibcdioDevice::Source::CueSheet);
+    media::MemoryAudioSink *sink = nullptr;
+    disc.setPlayPath(media::LibcdioDevice::PlayPath::Digital, [&sink] {
+        auto made = std::make_unique<media::MemoryAudioSink>();
+        sink = made.get();
+        return made;
+    });
+    auto w = openWindow(&disc);
+    config().CDStatus = 0;
+    w->Timer1Timer();
+    QCOMPARE(w->lblCD->text(), QStringLiteral("<CD ready>"));
+    QCOMPARE(w->lblCDStatus->text(), QStringLiteral("Track 0 - 0:0 / "));
+    QVERIFY(w->sbtPause->isEnabled());
+
+    QTest::mouseClick(w->sbtPlay, Qt::LeftButton);
+    QVERIFY(sink && sink->started());
+    QVERIFY(playFrames(*sink, 150));
+    w->Timer1Timer();
+    QCOMPARE(w->lblCDStatus->text(), QStringLiteral("Track 1 - 0:2 / Track 1"));
+    QTest::mouseClick(w->sbtPause, Qt::LeftButton);
+    QVERIFY(sink->paused());
+    QCOMPARE(w->lblCDStatus->text(), QStringLiteral("Track 1 - 0:2 / Track 1"));
+    // Next plays track 2 from its start, paused or not.
+    QTest::mouseClick(w->sbtNext, Qt::LeftButton);
+    QVERIFY(!sink->paused());
+    QVERIFY(playFrames(*sink, 75));
+    config().CDStatus = 3;
+    w->Timer1Timer();
+    QCOMPARE(w->lblCDStatus->text(), QStringLiteral("Track 2 - 0:7 / Track 2"));
+    QTest::mouseClick(w->sbtStop, Qt::LeftButton);
+    QVERIFY(!sink->started());
+    config().CDStatus = 0;
+    w->Timer1Timer();
+    QCOMPARE(w->lblCDStatus->text(), QStringLiteral("Track 0 - 0:0 / "));
+
+    // Without a sound output the status line says so.
+    disc.setPlayPath(media::LibcdioDevice::PlayPath::Digital, [] { return std::unique_ptr<media::CdAudioSink>(); });
+    QTest::mouseClick(w->sbtPlay, Qt::LeftButton);
+    QCOMPARE(w->lblCDStatus->text(), tk::langText(10955));
+    QCOMPARE(w->lblCDStatus->text(), QStringLiteral("Keine Soundausgabe gefunden"));
 }
 
 void TestfrmCassette::readingDiscsForCddb()
