@@ -115,7 +115,6 @@ private:
     void showWaitingList();
     void updateCddbButtons();
     void noteFilter();
-    media::CddbSettings cddbSettings() const;
 
     std::unique_ptr<media::CdDrives> m_drives;
     std::unique_ptr<media::TableCddbStore> m_store;

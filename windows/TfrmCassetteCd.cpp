@@ -1,7 +1,6 @@
 // The music window's audio-CD player and its CDDB page.
 #include "windows/TfrmCassette.h"
 
-#include "app/Version.h"
 #include "media/CdAudio.h"
 #include "media/CdDrives.h"
 #include "media/CddbRequest.h"
@@ -302,21 +301,6 @@ void TfrmCassette::updateCddbButtons()
         b->setEnabled(haveDrive);
 }
 
-media::CddbSettings TfrmCassette::cddbSettings() const
-{
-    const Config &cfg = config();
-    media::CddbSettings s;
-    s.server = cfg.CDDBServer;
-    s.port = cfg.CDDBPort;
-    s.type = cfg.CDDBType;
-    s.cgi = cfg.CDDBcgi;
-    s.timeOutMs = cfg.CDDBTimeOut * 1000;
-    s.email = cfg.email;
-    s.clientVersion = QString::fromLatin1(kProgramVersion);
-    s.dataDir = cfg.ZVData;
-    return s;
-}
-
 void TfrmCassette::sbtReadCDClick()
 {
     if (m_cddbRunning)
@@ -349,6 +333,6 @@ void TfrmCassette::sbtCDDBupdClick()
         }
     } end{*this};
     RunView view(*this);
-    media::CddbRun run(cddbSettings(), *m_waiting, *m_store, view);
+    media::CddbRun run(media::configuredCddbSettings(), *m_waiting, *m_store, view);
     run.execute();
 }
