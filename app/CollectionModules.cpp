@@ -6,6 +6,7 @@
 #include "windows/TfrmCassette.h"
 #include "windows/TfrmTermin.h"
 #include "windows/TfrmVideo.h"
+#include "windows/TfrmVordef.h"
 
 void registerCollectionWindows()
 {
@@ -14,4 +15,5 @@ void registerCollectionWindows()
     TfrmZV_Main::registerModule(Module::Books, [](QWidget *parent) { return new TfrmBooks(parent); });
     TfrmZV_Main::registerModule(Module::Appointments, [](QWidget *parent) { return new TfrmTermin(parent); });
     TfrmZV_Main::registerModule(Module::Music, [](QWidget *parent) { return new TfrmCassette(parent); });
+    TfrmZV_Main::registerReferenceWindow([](QWidget *parent) { return new TfrmVordef(parent); });
 }

@@ -1,4 +1,5 @@
-// Reading and first-time writing of Tessaron.INI.
+// Reading and first-time writing of Tessaron.INI, and storing the CDDB
+// server chosen in the reference-tables window.
 #include "app/Config.h"
 
 #include "platform/FormatSettings.h"
@@ -13,7 +14,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <limits>
+#include <utility>
 #include <stdexcept>
 
 namespace {
@@ -127,6 +130,27 @@ Config &config()
 {
     static Config record;
     return record;
+}
+
+bool StoreCddbServer(Config &cfg, const QString &server, const QString &port, const QString &type,
+                     const QString &cgi, int *error)
+{
+    using namespace ConfigWidth;
+    cfg.CDDBServer = cut(server, kCDDBServer);
+    cfg.CDDBPort = cut(port, kCDDBPort);
+    cfg.CDDBType = cut(type, kCDDBType);
+    cfg.CDDBcgi = cut(cgi, kCDDBcgi);
+    platform::Profile ini = cfg.profile();
+    int first = 0;
+    for (const auto &[key, value] : {std::pair{"CDDBServer", cfg.CDDBServer}, std::pair{"CDDBPort", cfg.CDDBPort},
+                                     std::pair{"CDDBType", cfg.CDDBType}, std::pair{"CDDBcgi", cfg.CDDBcgi}}) {
+        errno = 0;
+        if (!writeText(ini, kUser, key, value) && first == 0)
+            first = errno != 0 ? errno : EIO;
+    }
+    if (error)
+        *error = first;
+    return first == 0;
 }
 
 QString Config::iniPath() const

@@ -114,6 +114,13 @@ inline constexpr int kPasswordKey = 571;
 // created.
 void LoadConfiguration(Config &cfg, const QString &programDir);
 
+// Takes a chosen CDDB server into the record, each text cut to its width,
+// and writes CDDBServer, CDDBPort, CDDBType and CDDBcgi to [User] of
+// Tessaron.INI. Every key is tried; returns false when a write failed, with
+// the first failure's errno in *error.
+bool StoreCddbServer(Config &cfg, const QString &server, const QString &port, const QString &type,
+                     const QString &cgi, int *error = nullptr);
+
 // The play mode of a stored CDPlay number; unknown numbers give Automatic.
 CdPlayMode cdPlayModeOf(int stored);
 

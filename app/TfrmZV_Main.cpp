@@ -66,6 +66,12 @@ std::map<Module, TfrmZV_Main::WindowFactory> &factories()
     return map;
 }
 
+TfrmZV_Main::WindowFactory &referenceFactory()
+{
+    static TfrmZV_Main::WindowFactory factory;
+    return factory;
+}
+
 // The client area's background picture: a quiet tile of diagonal lines.
 QPixmap backgroundTile()
 {
@@ -118,9 +124,15 @@ void TfrmZV_Main::registerModule(Module module, WindowFactory factory)
     factories()[module] = std::move(factory);
 }
 
+void TfrmZV_Main::registerReferenceWindow(WindowFactory factory)
+{
+    referenceFactory() = std::move(factory);
+}
+
 void TfrmZV_Main::clearModules()
 {
     factories().clear();
+    referenceFactory() = nullptr;
 }
 
 TfrmZV_Main::TfrmZV_Main(QWidget *parent) : TfrmZV_Main(Options(), parent) {}
@@ -584,7 +596,21 @@ void TfrmZV_Main::sbtVordefClick()
 {
     if (!closeAllChildren())
         return;
-    showNotice();
+    if (!referenceFactory()) {
+        showNotice();
+        return;
+    }
+    QWidget *window = referenceFactory()(m_area);
+    if (!window)
+        return;
+    QMdiSubWindow *sub = m_area->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(sbtVordef->icon());
+    sub->resize(sub->minimumSizeHint());
+    sub->move(0, 0);
+    connect(window, &QObject::destroyed, this, [this] { UpdateMenuItems(); });
+    sub->show();
+    UpdateMenuItems();
 }
 
 void TfrmZV_Main::sbtConfigClick()

@@ -41,6 +41,9 @@ public:
     // before main windows are created; a module without a factory shows the
     // notice text.
     static void registerModule(Module module, WindowFactory factory);
+    // The reference-tables window; opened only after every child window
+    // closed (the notice while none is registered).
+    static void registerReferenceWindow(WindowFactory factory);
     static void clearModules();
 
     // Opens the module's window as a child window (the address book shows

@@ -1,6 +1,9 @@
 // CDDB request texts.
 #include "media/CddbRequest.h"
 
+#include "app/Config.h"
+#include "app/Version.h"
+
 #include <QUrl>
 
 namespace media {
@@ -35,6 +38,21 @@ QByteArray command(const CddbSettings &settings, const char *verb, const QString
 
 } // namespace
 
+CddbSettings configuredCddbSettings()
+{
+    const Config &cfg = config();
+    CddbSettings s;
+    s.server = cfg.CDDBServer;
+    s.port = cfg.CDDBPort;
+    s.type = cfg.CDDBType;
+    s.cgi = cfg.CDDBcgi;
+    s.timeOutMs = cfg.CDDBTimeOut * 1000;
+    s.email = cfg.email;
+    s.clientVersion = QString::fromLatin1(kProgramVersion);
+    s.dataDir = cfg.ZVData;
+    return s;
+}
+
 CddbHello cddbHelloOf(const QString &email)
 {
     const QString address = email.trimmed();
@@ -52,6 +70,11 @@ QByteArray cddbQueryRequest(const CddbSettings &settings, const QString &queryLi
 QByteArray cddbReadRequest(const CddbSettings &settings, const QString &entry)
 {
     return command(settings, "read", entry);
+}
+
+QByteArray cddbSitesRequest(const CddbSettings &settings)
+{
+    return "GET /~cddb/cddb.cgi?cmd=sites" + helloOf(settings);
 }
 
 } // namespace media

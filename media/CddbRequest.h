@@ -21,6 +21,11 @@ struct CddbSettings {
     int pollMs = 100;
 };
 
+// The settings of the configuration record: its CDDB server and
+// time-out, the owner's e-mail address, the program's version and the data
+// directory.
+CddbSettings configuredCddbSettings();
+
 // The user and host words of the hello: the local part and the domain of
 // `email`, else the program's own "tessaron" and "localhost".
 struct CddbHello {
@@ -36,5 +41,8 @@ QByteArray cddbQueryRequest(const CddbSettings &settings, const QString &queryLi
 // The same with "cmd=cddb+read+<category>+<disc ID>"; `entry` is the result
 // of ParseQueryAnswer ("jazz+0d01f202").
 QByteArray cddbReadRequest(const CddbSettings &settings, const QString &entry);
+// "GET /~cddb/cddb.cgi?cmd=sites&hello=..." with the same hello: the list
+// of servers, asked of the fixed sites server whatever script is configured.
+QByteArray cddbSitesRequest(const CddbSettings &settings);
 
 } // namespace media

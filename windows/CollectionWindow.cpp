@@ -20,6 +20,7 @@
 #include "toolkit/text/TextCase.h"
 #include "toolkit/text/Translator.h"
 #include "toolkit/data/DataSource.h"
+#include "windows/DetailPage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -38,8 +39,6 @@ namespace {
 constexpr int kTextFilterCount = 10001;
 constexpr int kTextCloseQuestion = 10002;
 constexpr int kTextNoRecordsMatch = 10034;
-constexpr int kTextDeleteQuestion = 10040;
-constexpr int kTextNavigatorHints = 10041;
 constexpr QSize kClientSize(624, 360);
 
 } // namespace
@@ -94,10 +93,6 @@ void CollectionWindow::build()
 
     dbn = new tk::DBNavigator(this);
     dbn->setObjectName(QStringLiteral("dbn"));
-    dbn->SetVisibleButtons({tk::DBNavigator::Button::First, tk::DBNavigator::Button::Prior,
-                            tk::DBNavigator::Button::Next, tk::DBNavigator::Button::Last,
-                            tk::DBNavigator::Button::Insert, tk::DBNavigator::Button::Delete,
-                            tk::DBNavigator::Button::Edit});
     dbn->SetDataSource(dsMain);
 
     lblSuche = new QLabel(QStringLiteral("&Schnell-Suche:"), this);
@@ -234,14 +229,7 @@ void CollectionWindow::FormCreate()
             tool->setAutoRaise(flat);
     }
     dbn->SetFlat(flat);
-    const QString deleteQuestion = LangText(kTextDeleteQuestion);
-    if (!deleteQuestion.isEmpty()) {
-        dbn->ConfirmDeleteText = deleteQuestion;
-        dbgTabelle->ConfirmDeleteText = deleteQuestion;
-    }
-    const QString hints = LangText(kTextNavigatorHints);
-    if (!hints.isEmpty())
-        dbn->SetHints(hints.split(QLatin1Char('\n')));
+    detailpage::prepareNavigator(*dbn, {dbgTabelle});
     pc->setCurrentIndex(0);
 
     dbn->OnClick = [this](tk::DBNavigator::Button button) { tk::guarded([&] { navigatorClicked(button); }); };

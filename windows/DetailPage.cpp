@@ -5,6 +5,8 @@
 #include "app/Language.h"
 #include "storage/TXbaseDataSet.h"
 #include "toolkit/controls/DBEdit.h"
+#include "toolkit/controls/DBGrid.h"
+#include "toolkit/controls/DBNavigator.h"
 #include "toolkit/controls/DBLookupComboBox.h"
 #include "toolkit/controls/TDBValueComboBox.h"
 #include "toolkit/data/DataSource.h"
@@ -17,6 +19,8 @@
 namespace {
 
 constexpr int kTextRatingItems = 10018;
+constexpr int kTextDeleteQuestion = 10040;
+constexpr int kTextNavigatorHints = 10041;
 
 } // namespace
 
@@ -110,6 +114,22 @@ void setRatingItems(tk::TDBValueComboBox &list, const QStringList &defaults)
     list.SetItems(text.isEmpty() ? defaults : text.split(QLatin1Char('\n')));
     list.SetValues({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
                     QStringLiteral("5")});
+}
+
+void prepareNavigator(tk::DBNavigator &navigator, std::initializer_list<tk::DBGrid *> grids)
+{
+    using Button = tk::DBNavigator::Button;
+    navigator.SetVisibleButtons(
+        {Button::First, Button::Prior, Button::Next, Button::Last, Button::Insert, Button::Delete, Button::Edit});
+    const QString deleteQuestion = LangText(kTextDeleteQuestion);
+    if (!deleteQuestion.isEmpty()) {
+        navigator.ConfirmDeleteText = deleteQuestion;
+        for (tk::DBGrid *grid : grids)
+            grid->ConfirmDeleteText = deleteQuestion;
+    }
+    const QString hints = LangText(kTextNavigatorHints);
+    if (!hints.isEmpty())
+        navigator.SetHints(hints.split(QLatin1Char('\n')));
 }
 
 tk::DBGridColumn column(const char *field, const char *title, int width, Qt::Alignment alignment,

@@ -19,6 +19,8 @@ class TXbaseDataSet;
 
 namespace tk {
 class DataSource;
+class DBGrid;
+class DBNavigator;
 class DBEdit;
 class DBLookupComboBox;
 class TDBValueComboBox;
@@ -82,6 +84,11 @@ void openReference(TXbaseDataSet &table, const char *file);
 // Fills a rating list: stored values "1" to "5", shown items the lines of
 // language text 10018, or `defaults` while the language file has none.
 void setRatingItems(tk::TDBValueComboBox &list, const QStringList &defaults);
+
+// The navigator's buttons of a data window (first, prior, next, last,
+// insert, delete, edit), and the delete question and button hints of the
+// language file for it and for `grids`.
+void prepareNavigator(tk::DBNavigator &navigator, std::initializer_list<tk::DBGrid *> grids);
 
 // A grid column; zero and empty arguments take the field's defaults.
 tk::DBGridColumn column(const char *field, const char *title, int width = 0, Qt::Alignment alignment = {},

@@ -122,7 +122,6 @@ private:
     void updateCddbButtons();
     void updatePauseButton();
     void noteFilter();
-    media::CddbSettings cddbSettings() const;
 
     std::unique_ptr<media::CdDrives> m_drives;
     std::unique_ptr<media::TableCddbStore> m_store;

@@ -1,7 +1,6 @@
 // The music window's audio-CD player and its CDDB page.
 #include "windows/TfrmCassette.h"
 
-#include "app/Version.h"
 #include "media/CdAudio.h"
 #include "media/CdDrives.h"
 #include "media/CddbRequest.h"
@@ -338,21 +337,6 @@ void TfrmCassette::updatePauseButton()
     sbtPause->setEnabled(device && device->canPause());
 }
 
-media::CddbSettings TfrmCassette::cddbSettings() const
-{
-    const Config &cfg = config();
-    media::CddbSettings s;
-    s.server = cfg.CDDBServer;
-    s.port = cfg.CDDBPort;
-    s.type = cfg.CDDBType;
-    s.cgi = cfg.CDDBcgi;
-    s.timeOutMs = cfg.CDDBTimeOut * 1000;
-    s.email = cfg.email;
-    s.clientVersion = QString::fromLatin1(kProgramVersion);
-    s.dataDir = cfg.ZVData;
-    return s;
-}
-
 void TfrmCassette::sbtReadCDClick()
 {
     if (m_cddbRunning)
@@ -385,6 +369,6 @@ void TfrmCassette::sbtCDDBupdClick()
         }
     } end{*this};
     RunView view(*this);
-    media::CddbRun run(cddbSettings(), *m_waiting, *m_store, view);
+    media::CddbRun run(media::configuredCddbSettings(), *m_waiting, *m_store, view);
     run.execute();
 }

@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -98,6 +99,7 @@ private slots:
     void missingFileManagerIsReported();
     void errorsAreLoggedOneRecordEach();
     void unregisteredModulesShowTheNotice();
+    void referenceTablesOpenOnlyAfterTheOtherWindowsClosed();
     void creationMakesMissingTablesAndIndexes();
     void exitAsksEveryChildAndStaysOnCancel();
     void editItemsFollowTypingAndEditableComboBoxes();
@@ -289,6 +291,35 @@ void TestMainWindow::unregisteredModulesShowTheNotice()
     main.sbtMusik->click();
     QCOMPARE(tk::MessageBox::lastText(), tk::langText(10004));
     QCOMPARE(config().NoticeText, tk::langText(10004));
+}
+
+void TestMainWindow::referenceTablesOpenOnlyAfterTheOtherWindowsClosed()
+{
+    config().ZVCalls = 5;
+    TfrmZV_Main::registerModule(Module::Addresses, [](QWidget *p) { return standIn(p, QStringLiteral("Adressen")); });
+    QPointer<QWidget> tables;
+    TfrmZV_Main::registerReferenceWindow([&](QWidget *p) { return tables = standIn(p, QStringLiteral("Vordef")); });
+    TfrmZV_Main main(noChecks());
+    main.show();
+    main.sbtAdress->click();
+    QCOMPARE(main.childWindows().size(), 1);
+    main.DatenbankenWartung->trigger();
+    QCOMPARE(main.childWindows().size(), 1);
+    QVERIFY(tables);
+    QCOMPARE(main.childWindows().first()->widget(), tables.data());
+    QVERIFY(!config().open(Module::Addresses));
+    QCOMPARE(main.childWindows().first()->pos(), QPoint(0, 0));
+
+    // A child that refuses to close keeps the reference tables shut.
+    main.childWindows().first()->close();
+    QTRY_VERIFY(main.childWindows().isEmpty());
+    PendingEditWindow *pending = nullptr;
+    TfrmZV_Main::registerModule(Module::Addresses, [&](QWidget *p) { return pending = new PendingEditWindow(p); });
+    main.sbtAdress->click();
+    tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Cancel);
+    main.sbtVordef->click();
+    QCOMPARE(main.childWindows().size(), 1);
+    QCOMPARE(main.childWindows().first()->widget(), pending);
 }
 
 void TestMainWindow::creationMakesMissingTablesAndIndexes()

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QValidator>
 
 namespace tk {
 
@@ -20,7 +21,22 @@ namespace {
 
 constexpr int kCellPadding = 10;
 
-// The in-place editor keeps to the width of text fields.
+// Applies the column's case to the text as it is typed or pasted.
+class CellCaseValidator : public QValidator {
+public:
+    CellCaseValidator(DBGridColumn column, QObject *parent) : QValidator(parent), m_column(std::move(column)) {}
+    State validate(QString &input, int &) const override
+    {
+        input = applyCellCase(m_column, input);
+        return Acceptable;
+    }
+
+private:
+    DBGridColumn m_column;
+};
+
+// The in-place editor keeps to the width of text fields and to the column's
+// input rule.
 class GridDelegate : public QStyledItemDelegate {
 public:
     GridDelegate(DBGridModel *model, QObject *parent) : QStyledItemDelegate(parent), m_model(model) {}
@@ -29,8 +45,16 @@ public:
     {
         QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
         const Field *f = m_model->columnField(index.column());
-        if (auto *line = qobject_cast<QLineEdit *>(editor); line && f && f->DataType() == FieldType::String && f->Size() > 0)
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        if (!line)
+            return editor;
+        const DBGridColumn &column = m_model->column(index.column());
+        if (column.MaxLength > 0)
+            line->setMaxLength(column.MaxLength);
+        else if (f && f->DataType() == FieldType::String && f->Size() > 0)
             line->setMaxLength(f->Size());
+        if (column.Case != CellCase::AsTyped)
+            line->setValidator(new CellCaseValidator(column, line));
         return editor;
     }
 
@@ -90,6 +114,7 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new DBGridModel(th
         m_following = false;
     });
     connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::applyWidths);
+    connect(m_model, &DBGridModel::updateDataRequested, this, &DBGrid::commitOpenEditor);
     connect(qApp, &QApplication::focusChanged, this, &DBGrid::focusChanged);
 }
 
@@ -201,6 +226,20 @@ bool DBGrid::deleteRecord()
         MessageBox::confirmation(this, ConfirmDeleteText, MessageBox::Buttons::OkCancel) != MessageBox::Answer::Ok)
         return false;
     return runGuarded([&] { ds->Delete(); });
+}
+
+void DBGrid::commitOpenEditor()
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    const QList<QLineEdit *> editors = viewport()->findChildren<QLineEdit *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QLineEdit *editor : editors) {
+        if (!editor->isVisible())
+            continue;
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+        return;
+    }
 }
 
 bool DBGrid::dropUnchangedInsert()

@@ -7,7 +7,11 @@
 // last row appends one (both only with AutoEdit on); Escape cancels the
 // record's edit; Ctrl+Delete deletes the record after confirmation. A
 // record inserted here and left unchanged is dropped when the focus moves
-// to another control of the window or to another row.
+// to another control of the window or to another row. A column's input
+// rule (case, fewest and most characters) applies while typing and when the
+// cell is stored; a text that breaks it is refused with its message. When
+// the record posts (an OK button that takes no focus, say), the text of an
+// open cell editor goes to its field first.
 #pragma once
 
 #include "toolkit/controls/DBGridModel.h"
@@ -56,6 +60,7 @@ private:
     void followDataSet(int row);
     void focusChanged(QWidget *old, QWidget *now);
     bool dropUnchangedInsert();
+    void commitOpenEditor();
     bool startEdit();
 
     tk::DBGridModel *m_model;

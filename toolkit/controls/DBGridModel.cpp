@@ -4,7 +4,9 @@
 #include "toolkit/controls/DBGridModel.h"
 
 #include "platform/FormatSettings.h"
+#include "toolkit/data/DataErrors.h"
 #include "toolkit/data/FormatFloat.h"
+#include "toolkit/text/TextCase.h"
 #include "xbase/text/Dates.h"
 
 #include <algorithm>
@@ -33,6 +35,7 @@ public:
     void recordChanged(Field *field) override { m_owner->recordChanged(field); }
     void dataSetChanged() override { m_owner->contentsChanged(); }
     void rowsMoved() override { m_owner->rowsMoved(); }
+    void updateData() override { emit m_owner->updateDataRequested(); }
     void dataSetScrolled() override
     {
         if (m_owner->m_rows > 0)
@@ -376,8 +379,43 @@ bool DBGridModel::setCellText(const QModelIndex &index, const QString &text)
     Field *field = columnField(index.column());
     if (!field)
         return false;
-    field->SetEditText(text);
+    const DBGridColumn &rule = column(index.column());
+    const QString cased = applyCellCase(rule, text);
+    const QString refusal = cellInputError(rule, cased);
+    if (!refusal.isEmpty())
+        throw DataSetError(refusal.toStdString());
+    field->SetEditText(cased);
     return true;
+}
+
+const DBGridColumn &DBGridModel::column(int column) const
+{
+    return m_effective.at(static_cast<std::size_t>(column));
+}
+
+QString applyCellCase(const DBGridColumn &column, const QString &text)
+{
+    switch (column.Case) {
+    case CellCase::Upper: return upperCase(text);
+    case CellCase::FirstUpper: return upperCase(text.left(1)) + text.mid(1);
+    case CellCase::AsTyped: break;
+    }
+    return text;
+}
+
+QString cellInputError(const DBGridColumn &column, const QString &text)
+{
+    qsizetype length = text.size();
+    while (length > 0 && text.at(length - 1) == QLatin1Char(' '))
+        --length;
+    const QString heading = column.Title.isEmpty() ? column.FieldName : column.Title;
+    if (column.MinLength > 0 && (length == 0 || text.at(0) == QLatin1Char(' ')))
+        return QStringLiteral("Invalid entry for %1: the first character is required.").arg(heading);
+    if (length < column.MinLength)
+        return QStringLiteral("Invalid entry for %1: it needs %2 characters.").arg(heading).arg(column.MinLength);
+    if (column.MaxLength > 0 && length > column.MaxLength)
+        return QStringLiteral("Invalid entry for %1: at most %2 characters.").arg(heading).arg(column.MaxLength);
+    return QString();
 }
 
 bool DBGridModel::setData(const QModelIndex &index, const QVariant &value, int role)

@@ -19,6 +19,9 @@
 
 namespace tk {
 
+// How a column's cell editor treats letter case (tk::upperCase rules).
+enum class CellCase { AsTyped, FirstUpper, Upper };
+
 // One column of a grid. Zero and empty members take the field's defaults.
 struct DBGridColumn {
     QString FieldName;
@@ -28,7 +31,19 @@ struct DBGridColumn {
     QString DisplayFormat;          // number picture or date pattern shown
     QString EditFormat;             // number picture or date pattern edited
     bool ReadOnly = false;
+    // Input rule of the cells: the case applied to what is typed, the
+    // fewest characters a text must have without its trailing blanks (with
+    // any minimum its first character must not be a blank either) and the
+    // most it may have (0: the field's width).
+    CellCase Case = CellCase::AsTyped;
+    int MinLength = 0;
+    int MaxLength = 0;
 };
+
+// `text` with the column's case applied.
+QString applyCellCase(const DBGridColumn &column, const QString &text);
+// Empty when `text` fits the column's lengths, else the refusal's message.
+QString cellInputError(const DBGridColumn &column, const QString &text);
 
 class DBGridModel : public QAbstractTableModel {
     Q_OBJECT
@@ -47,6 +62,8 @@ public:
     tk::Field *columnField(int column) const;
     // The column's width in characters (its own, else the field's).
     int columnChars(int column) const;
+    // The column as the grid uses it (one per field when none were set).
+    const DBGridColumn &column(int column) const;
 
     bool ReadOnly = false;
 
@@ -68,10 +85,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     // Makes the row current, starts an edit (AutoEdit rules) and sets the
-    // cell's field from the text. False when the cell is not editable or
-    // the data source does not start the edit; throws what moving, the
-    // edit or the field throws (a refused lock, a text that does not
-    // convert).
+    // cell's field from the text, after the column's case is applied. False
+    // when the cell is not editable or the data source does not start the
+    // edit; throws what moving, the edit or the field throws (a refused
+    // lock, a text that does not convert), and tk::DataSetError when the
+    // text breaks the column's lengths (the record stays in edit, the field
+    // unchanged).
     bool setCellText(const QModelIndex &index, const QString &text);
     // setCellText for the item model's users: failures give false, with
     // the reason in lastError().
@@ -84,6 +103,9 @@ signals:
     // The current record is the same, but the dataset's estimated rows
     // moved: it now stands at `row`.
     void currentRowShifted(int row);
+    // The dataset is about to post: text still in a cell editor must go to
+    // its field now.
+    void updateDataRequested();
 
 private:
     class Link;

@@ -11,6 +11,8 @@
 #include "toolkit/text/MessageBox.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 #include <QVariant>
 
@@ -67,6 +69,23 @@ inline bool startUp(const QString &dir, const char *languageFile = "QorvaGER.lng
     tk::Language::current().load(lang.readAll());
     tk::MessageBox::clearPresets();
     return true;
+}
+
+// The numbers of one language file that lie in [from, to).
+inline QSet<int> textNumbers(const char *file, int from, int to)
+{
+    QFile f(QStringLiteral(TESSARON_SOURCE_DIR "/lang/") + QString::fromLatin1(file));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QSet<int> numbers;
+    static const QRegularExpression line(QStringLiteral("^(\\d+)="));
+    for (const QByteArray &raw : f.readAll().split('\n')) {
+        const QRegularExpressionMatch m = line.match(QString::fromLatin1(raw));
+        const int n = m.hasMatch() ? m.captured(1).toInt() : -1;
+        if (n >= from && n < to)
+            numbers.insert(n);
+    }
+    return numbers;
 }
 
 } // namespace collectiontest

@@ -21,27 +21,7 @@
 #include "testing/TestRegistry.h"
 
 using collectiontest::addRow;
-
-namespace {
-
-// The numbers of one language file that lie in [from, to).
-QSet<int> textNumbers(const char *file, int from, int to)
-{
-    QFile f(QStringLiteral(TESSARON_SOURCE_DIR "/lang/") + QString::fromLatin1(file));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QSet<int> numbers;
-    static const QRegularExpression line(QStringLiteral("^(\\d+)="));
-    for (const QByteArray &raw : f.readAll().split('\n')) {
-        const QRegularExpressionMatch m = line.match(QString::fromLatin1(raw));
-        const int n = m.hasMatch() ? m.captured(1).toInt() : -1;
-        if (n >= from && n < to)
-            numbers.insert(n);
-    }
-    return numbers;
-}
-
-} // namespace
+using collectiontest::textNumbers;
 
 class TestfrmBooks : public QObject {
     Q_OBJECT
