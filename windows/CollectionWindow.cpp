@@ -20,6 +20,7 @@
 #include "toolkit/text/TextCase.h"
 #include "toolkit/text/Translator.h"
 #include "toolkit/data/DataSource.h"
+#include "windows/ExchangeCommands.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,6 +41,7 @@ constexpr int kTextCloseQuestion = 10002;
 constexpr int kTextNoRecordsMatch = 10034;
 constexpr int kTextDeleteQuestion = 10040;
 constexpr int kTextNavigatorHints = 10041;
+constexpr int kTextExchangeButton = 10500;
 constexpr QSize kClientSize(624, 360);
 
 } // namespace
@@ -164,10 +166,21 @@ void CollectionWindow::build()
     pc->addTab(tablePage, QStringLiteral("Tabelle"));
     tk::setTag(tablePage, m_design.tablePageTag);
 
+    btnExchange = ownExchangeButton();
+    const bool frameExchange = btnExchange == nullptr;
+    if (frameExchange) {
+        btnExchange = new QPushButton(QStringLiteral("Daten-&Austausch"), this);
+        btnExchange->setObjectName(QStringLiteral("btnExchange"));
+        btnExchange->setFocusPolicy(Qt::TabFocus);
+    }
+
     // Layout: pages on the left, navigator and search below, buttons right.
     auto *right = new QVBoxLayout;
-    for (QPushButton *b : {btnOK, btnCancel, btnSort, btnPrint, btnFilter, btnHelp})
+    for (QPushButton *b : {btnOK, btnCancel, btnSort, btnPrint, btnFilter, btnHelp}) {
+        if (b == btnHelp && frameExchange)
+            right->addWidget(btnExchange);
         right->addWidget(b);
+    }
     right->addStretch(1);
     right->addWidget(lblFilter);
     auto *bottom = new QHBoxLayout;
@@ -184,7 +197,20 @@ void CollectionWindow::build()
     layout->addLayout(right);
 
     tk::translateWindow(this, m_design.base);
+    if (frameExchange && !LangText(kTextExchangeButton).isEmpty())
+        btnExchange->setText(LangText(kTextExchangeButton));
+    exchange = new ExchangeCommands(*this, btnExchange);
     FormCreate();
+}
+
+void CollectionWindow::reopenTables()
+{
+    tblNotizen->Close();
+    tblMain->Close();
+    tblMain->Open();
+    tblNotizen->Open();
+    // The window's filter stays in force, and the label says so.
+    reapplyFilter();
 }
 
 void CollectionWindow::FormCreate()
@@ -225,7 +251,7 @@ void CollectionWindow::FormCreate()
     cfg.open(m_design.module) = true;
 
     const bool flat = cfg.Style97;
-    for (QPushButton *b : {btnOK, btnCancel, btnSort, btnPrint, btnFilter, btnHelp})
+    for (QPushButton *b : {btnOK, btnCancel, btnSort, btnPrint, btnFilter, btnHelp, btnExchange})
         b->setFlat(flat);
     for (QAbstractButton *b : extraButtons()) {
         if (auto *push = qobject_cast<QPushButton *>(b))
