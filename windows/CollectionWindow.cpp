@@ -169,7 +169,7 @@ void CollectionWindow::build()
     btnExchange = ownExchangeButton();
     const bool frameExchange = btnExchange == nullptr;
     if (frameExchange) {
-        btnExchange = new QPushButton(QStringLiteral("Daten-&Austausch"), this);
+        btnExchange = new QPushButton(QStringLiteral("Daten-A&ustausch"), this);
         btnExchange->setObjectName(QStringLiteral("btnExchange"));
         btnExchange->setFocusPolicy(Qt::TabFocus);
     }

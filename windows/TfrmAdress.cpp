@@ -264,7 +264,7 @@ void TfrmAdress::createDetailPages(QTabWidget *pages)
     pages->addTab(more, QStringLiteral("weitere Daten.."));
     tk::setTag(more, 11);
 
-    sbtImport = new QPushButton(QStringLiteral("Daten-&Austausch"), this);
+    sbtImport = new QPushButton(QStringLiteral("Daten-A&ustausch"), this);
     sbtImport->setObjectName(QStringLiteral("sbtImport"));
     tk::setTag(sbtImport, 7);
 }

@@ -118,7 +118,6 @@ void shootExchange(CollectionWindow &window, const QString &suffix)
     };
     window.exchange->importFile(ExchangeCommands::Format::VCard);
     settle();
-    save(&window, QStringLiteral("address-book-after-import"), suffix);
 }
 
 // Presses a tool button whose command opens a modal dialog, takes the

@@ -182,7 +182,7 @@ bool parseLine(const QString &line, Property &property, QString *error)
         return false;
     }
     for (const QChar c : name) {
-        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('-')) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('-') && c != QLatin1Char('_')) {
             *error = QStringLiteral("the property name \"%1\" is not one").arg(name);
             return false;
         }
