@@ -13,7 +13,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   qt6-svg-dev qt6-multimedia-dev libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev libsqlite3-dev libgtest-dev clang-14 libclang-rt-14-dev
   xvfb xauth poppler-utils fonts-liberation2 python3 python3-dbfread python3-dbf libdbd-xbase-perl
-  dpkg-dev desktop-file-utils appstream unzip zip locales"
+  dpkg-dev desktop-file-utils appstream unzip zip locales libical-dev python3-vobject python3-icalendar"
 
 install_missing() {
     missing=""

@@ -21,6 +21,7 @@
 #include "toolkit/text/Translator.h"
 #include "toolkit/data/DataSource.h"
 #include "windows/DetailPage.h"
+#include "windows/ExchangeCommands.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,6 +40,7 @@ namespace {
 constexpr int kTextFilterCount = 10001;
 constexpr int kTextCloseQuestion = 10002;
 constexpr int kTextNoRecordsMatch = 10034;
+constexpr int kTextExchangeButton = 10500;
 constexpr QSize kClientSize(624, 360);
 
 } // namespace
@@ -159,10 +161,21 @@ void CollectionWindow::build()
     pc->addTab(tablePage, QStringLiteral("Tabelle"));
     tk::setTag(tablePage, m_design.tablePageTag);
 
+    btnExchange = ownExchangeButton();
+    const bool frameExchange = btnExchange == nullptr;
+    if (frameExchange) {
+        btnExchange = new QPushButton(QStringLiteral("Daten-A&ustausch"), this);
+        btnExchange->setObjectName(QStringLiteral("btnExchange"));
+        btnExchange->setFocusPolicy(Qt::TabFocus);
+    }
+
     // Layout: pages on the left, navigator and search below, buttons right.
     auto *right = new QVBoxLayout;
-    for (QPushButton *b : {btnOK, btnCancel, btnSort, btnPrint, btnFilter, btnHelp})
+    for (QPushButton *b : {btnOK, btnCancel, btnSort, btnPrint, btnFilter, btnHelp}) {
+        if (b == btnHelp && frameExchange)
+            right->addWidget(btnExchange);
         right->addWidget(b);
+    }
     right->addStretch(1);
     right->addWidget(lblFilter);
     auto *bottom = new QHBoxLayout;
@@ -179,7 +192,20 @@ void CollectionWindow::build()
     layout->addLayout(right);
 
     tk::translateWindow(this, m_design.base);
+    if (frameExchange && !LangText(kTextExchangeButton).isEmpty())
+        btnExchange->setText(LangText(kTextExchangeButton));
+    exchange = new ExchangeCommands(*this, btnExchange);
     FormCreate();
+}
+
+void CollectionWindow::reopenTables()
+{
+    tblNotizen->Close();
+    tblMain->Close();
+    tblMain->Open();
+    tblNotizen->Open();
+    // The window's filter stays in force, and the label says so.
+    reapplyFilter();
 }
 
 void CollectionWindow::FormCreate()
@@ -220,7 +246,7 @@ void CollectionWindow::FormCreate()
     cfg.open(m_design.module) = true;
 
     const bool flat = cfg.Style97;
-    for (QPushButton *b : {btnOK, btnCancel, btnSort, btnPrint, btnFilter, btnHelp})
+    for (QPushButton *b : {btnOK, btnCancel, btnSort, btnPrint, btnFilter, btnHelp, btnExchange})
         b->setFlat(flat);
     for (QAbstractButton *b : extraButtons()) {
         if (auto *push = qobject_cast<QPushButton *>(b))

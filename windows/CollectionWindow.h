@@ -24,6 +24,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class ChoiceDialog;
+class ExchangeCommands;
 class ReportLayout;
 class TXbaseDataSet;
 
@@ -71,6 +72,9 @@ public:
     QLabel *lblFilter = nullptr;
     QPushButton *btnOK = nullptr, *btnCancel = nullptr, *btnSort = nullptr, *btnPrint = nullptr,
                 *btnFilter = nullptr, *btnHelp = nullptr;
+    // Export and import (vCard, iCalendar, CSV); the button opens their menu.
+    QPushButton *btnExchange = nullptr;
+    ExchangeCommands *exchange = nullptr;
     tk::DBMemo *dbmNotiz = nullptr;
     tk::DBGrid *dbgTabelle = nullptr;
 
@@ -78,6 +82,11 @@ public:
     void EnsureKeyAndNotes();
     void EnableCommitButtons();
     const Design &design() const { return m_design; }
+    // The filter this window applied to its table; empty: none.
+    QString filterInForce() const { return m_filterInForce; }
+    // Closes and opens the window's tables again (after records were added
+    // from outside), keeping the filter in force.
+    virtual void reopenTables();
 
 protected:
     CollectionWindow(QWidget *parent, Design design);
@@ -107,6 +116,9 @@ protected:
     // A text for an empty note of the current record (the address book's
     // short remark); empty: notes stay as they are.
     virtual QString remarkForEmptyNote() const { return {}; }
+    // A button of the window's own that opens the exchange menu; none: the
+    // frame adds one below the filter button.
+    virtual QPushButton *ownExchangeButton() const { return nullptr; }
     // Buttons beside the standard ones, for the flat look.
     virtual QList<QAbstractButton *> extraButtons() const { return {}; }
 

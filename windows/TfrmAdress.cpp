@@ -264,7 +264,7 @@ void TfrmAdress::createDetailPages(QTabWidget *pages)
     pages->addTab(more, QStringLiteral("weitere Daten.."));
     tk::setTag(more, 11);
 
-    sbtImport = new QPushButton(QStringLiteral("Daten-&Import"), this);
+    sbtImport = new QPushButton(QStringLiteral("Daten-A&ustausch"), this);
     sbtImport->setObjectName(QStringLiteral("sbtImport"));
     tk::setTag(sbtImport, 7);
 }
@@ -316,7 +316,6 @@ void TfrmAdress::prepare()
     connect(sbtPhoneCall4, &QToolButton::clicked, this, [this] { sbtPhoneCall1Click(QStringLiteral("TELMOBIL")); });
     connect(sbtEmail, &QToolButton::clicked, this, [this] { tk::guarded([this] { sbtEmailClick(); }); });
     connect(sbtWebLaunch, &QToolButton::clicked, this, [this] { tk::guarded([this] { sbtWebLaunchClick(); }); });
-    connect(sbtImport, &QPushButton::clicked, this, [this] { tk::guarded([this] { sbtImportClick(); }); });
 }
 
 void TfrmAdress::openTitles()
@@ -638,10 +637,15 @@ void TfrmAdress::sbtWebLaunchClick()
 
 void TfrmAdress::sbtImportClick()
 {
+    // The button carries the exchange menu (vCard and CSV).
+    sbtImport->showMenu();
+}
+
+void TfrmAdress::reopenTables()
+{
     tblTitel->Close();
     tblNotizen->Close();
     tblMain->Close();
-    showNotice();
     tblMain->Open();
     tblNotizen->Open();
     openTitles();

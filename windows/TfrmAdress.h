@@ -61,7 +61,7 @@ public:
     tk::DBText *dbtL_Update = nullptr;
     QToolButton *sbtPhoneCall1 = nullptr, *sbtPhoneCall2 = nullptr, *sbtPhoneCall4 = nullptr, *sbtEmail = nullptr,
                 *sbtWebLaunch = nullptr;
-    QPushButton *sbtImport = nullptr;
+    QPushButton *sbtImport = nullptr; // opens the exchange menu
 
     // The handlers, public for the tests that drive them.
     void dbeNameExit();
@@ -89,6 +89,9 @@ protected:
     QString remarkForEmptyNote() const override;
     void closeEvent(QCloseEvent *event) override;
     QList<QAbstractButton *> extraButtons() const override;
+    QPushButton *ownExchangeButton() const override { return sbtImport; }
+    // The address, notes and titles tables, opened again.
+    void reopenTables() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

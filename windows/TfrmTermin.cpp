@@ -15,7 +15,7 @@
 #include "toolkit/text/MessageBox.h"
 #include "toolkit/text/Tag.h"
 #include "util/TextUtil.h"
-#include "windows/AppointmentSeries.h"
+#include "storage/AppointmentSeries.h"
 #include "windows/TfrmWTermin.h"
 
 #include <QGridLayout>

@@ -2,7 +2,7 @@
 // recurring appointment, or for the deletion of its series.
 #pragma once
 
-#include "windows/AppointmentSeries.h"
+#include "storage/AppointmentSeries.h"
 
 #include <QDialog>
 

@@ -15,6 +15,8 @@
 #include "storage/TXbaseDataSet.h"
 #include "toolkit/data/Field.h"
 #include "toolkit/text/MessageBox.h"
+#include "windows/CollectionWindow.h"
+#include "windows/ExchangeCommands.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,6 +29,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -82,6 +85,39 @@ void addSampleAddresses(const QString &dataDir)
         ds.FieldByName(QStringLiteral("INR"))->SetValue(QStringLiteral("SHOT%1").arg(key++, 11, 10, QLatin1Char('0')));
         ds.Post();
     }
+}
+
+// The exchange menu of a collection window, and the summary of an import
+// of a small vCard file in which one card is refused.
+void shootExchange(CollectionWindow &window, const QString &suffix)
+{
+    QMenu *menu = window.exchange->menu();
+    menu->popup(window.btnExchange->mapToGlobal(QPoint(0, window.btnExchange->height())));
+    settle();
+    save(menu, QStringLiteral("exchange-menu"), suffix);
+    menu->hide();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Telefonbuch.vcf"));
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return;
+    out.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Schmidt;Eva;;;\r\nFN:Eva Schmidt\r\n"
+              "TEL;TYPE=CELL:0171 2345678\r\nEMAIL:eva.schmidt.privat@beispiel.example\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Nowak;\xC5\x81ucja;;;\r\nFN:\xC5\x81ucja Nowak\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Yilmaz;Deniz;;;\r\nFN:Deniz Yilmaz\r\n"
+              "BDAY:1985-13-40\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Zimmer;Lars;;;\r\nFN:Lars Zimmer\r\n"
+              "TEL;TYPE=HOME:0221 1\r\nTEL;TYPE=HOME:0221 2\r\nTEL;TYPE=HOME:0221 3\r\nEND:VCARD\r\n");
+    out.close();
+    window.exchange->chooseFile = [file](bool, ExchangeCommands::Format, const QString &) { return file; };
+    window.exchange->runDialog = [suffix](QDialog &dialog) {
+        dialog.show();
+        settle();
+        save(&dialog, QStringLiteral("import-summary"), suffix);
+        dialog.close();
+    };
+    window.exchange->importFile(ExchangeCommands::Format::VCard);
+    settle();
 }
 
 // Presses a tool button whose command opens a modal dialog, takes the
@@ -176,8 +212,11 @@ void shootLanguage(const QString &languageFile, const QString &suffix)
         if (main.childWindows().size() > before) {
             QMdiSubWindow *sub = main.childWindows().last();
             save(sub->widget(), QString::fromLatin1(c.name), suffix);
-            if (c.module == Module::Addresses)
+            if (c.module == Module::Addresses) {
                 save(&main, QStringLiteral("main-window-address-book"), suffix);
+                if (auto *window = qobject_cast<CollectionWindow *>(sub->widget()))
+                    shootExchange(*window, suffix);
+            }
         }
         main.clientArea()->closeAllSubWindows();
         settle();

@@ -4,16 +4,22 @@
 #pragma once
 
 #include "app/Config.h"
+#include "reports/TfrmFilter.h"
+#include "windows/CollectionWindow.h"
 #include "platform/FormatSettings.h"
 #include "storage/DatabaseSchema.h"
 #include "storage/TXbaseDataSet.h"
 #include "toolkit/text/Language.h"
 #include "toolkit/text/MessageBox.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
+#include <QTimer>
 #include <QVariant>
 
 #include <initializer_list>
@@ -86,6 +92,20 @@ inline QSet<int> textNumbers(const char *file, int from, int to)
             numbers.insert(n);
     }
     return numbers;
+}
+
+// Applies the address filter "surnames from `from`" through the filter
+// dialog, as the user does.
+inline void filterBySurname(CollectionWindow &window, const QString &from)
+{
+    QTimer::singleShot(0, [from] {
+        auto *dialog = qobject_cast<TfrmFilter *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->Zuname1->setText(from);
+        tk::MessageBox::presetAnswer(tk::MessageBox::Answer::Ok);
+        QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(window.btnFilter, Qt::LeftButton);
 }
 
 } // namespace collectiontest

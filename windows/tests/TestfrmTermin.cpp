@@ -8,7 +8,7 @@
 #include "storage/TXbaseDataSet.h"
 #include "toolkit/text/Language.h"
 #include "toolkit/text/MessageBox.h"
-#include "windows/AppointmentSeries.h"
+#include "storage/AppointmentSeries.h"
 #include "windows/TfrmTermin.h"
 #include "windows/TfrmWTermin.h"
 #include "xbase/api/XbApi.h"

@@ -58,6 +58,7 @@ struct Appointment {
     QString termin;
     QString notiz;
     QString telnu;
+    QString note; // text of each member's notes record; empty: empty notes
 };
 
 // Writes one appointment with `series` in WTERMIN for every date of `plan`
@@ -67,6 +68,10 @@ struct Appointment {
 // and nothing half-written, and passes on; running the plan again adds
 // only the dates still missing.
 int generate(const QString &dataDir, const Plan &plan, const Appointment &from, long series);
+
+// The same for the given dates (a recurrence read from a file): a member
+// for every date that holds no appointment yet.
+int generate(const QString &dataDir, const std::vector<QDate> &dates, const Appointment &from, long series);
 
 // Deletes every appointment of the whole table whose WTERMIN is `series`;
 // returns how many. A series number of 0 or less deletes nothing. Notes

@@ -1,5 +1,5 @@
 // Series dates and the writing and removal of series members.
-#include "windows/AppointmentSeries.h"
+#include "storage/AppointmentSeries.h"
 
 #include "storage/RecordKey.h"
 #include "storage/TXbaseDataSet.h"
@@ -99,9 +99,14 @@ std::vector<QDate> datesOf(const Plan &plan)
 
 int generate(const QString &dataDir, const Plan &plan, const Appointment &from, long series)
 {
-    const std::vector<QDate> dates = datesOf(plan);
+    return generate(dataDir, datesOf(plan), from, series);
+}
+
+int generate(const QString &dataDir, const std::vector<QDate> &dates, const Appointment &from, long series)
+{
     if (dates.empty())
         return 0;
+    const auto [first, last] = std::minmax_element(dates.begin(), dates.end());
     TXbaseDataSet table;
     openTable(table, dataDir, "TERMIN.DBF");
     TXbaseDataSet notes;
@@ -109,7 +114,7 @@ int generate(const QString &dataDir, const Plan &plan, const Appointment &from, 
 
     // The dates of the range that hold an appointment already, read once.
     std::set<QDate> taken;
-    table.SetScope(dateKey(plan.from), dateKey(plan.to));
+    table.SetScope(dateKey(*first), dateKey(*last));
     for (table.GoTop(); !table.Eof(); table.Next())
         taken.insert(table.FieldByName(QStringLiteral("DATUM"))->AsDate());
     table.SetScope(QString(), QString());
@@ -122,7 +127,7 @@ int generate(const QString &dataDir, const Plan &plan, const Appointment &from, 
     const QDate today = QDate::currentDate();
     try {
         for (const QDate &d : dates) {
-            if (taken.count(d))
+            if (!taken.insert(d).second)
                 continue;
             const QString key = recordkey::createKey(notes, QString::fromLatin1(recordkey::kTermin));
             table.Append();
@@ -136,6 +141,12 @@ int generate(const QString &dataDir, const Plan &plan, const Appointment &from, 
             table.FieldByName(QStringLiteral("TELNU"))->SetAsString(from.telnu);
             table.FieldByName(QStringLiteral("WTERMIN"))->SetAsFloat(static_cast<double>(series));
             table.Post();
+            if (!from.note.isEmpty()) {
+                // createKey left the notes on the member's new notes record.
+                notes.Edit();
+                notes.FieldByName(QStringLiteral("NOTIZ"))->SetAsString(from.note);
+                notes.Post();
+            }
             ++written;
         }
     } catch (...) {
