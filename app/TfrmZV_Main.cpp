@@ -169,6 +169,8 @@ TfrmZV_Main::TfrmZV_Main(const Options &options, QWidget *parent) : QMainWindow(
 
 TfrmZV_Main::~TfrmZV_Main()
 {
+    if (m_auditsIndexes)
+        RemoveIndexAudit();
     // The child windows go while this window is still whole: their
     // destruction updates the menu. Focus and clipboard news stop first.
     disconnect(qApp, nullptr, this, nullptr);
@@ -404,6 +406,7 @@ void TfrmZV_Main::finishCreation(const Options &options)
         // The auto-update, then missing tables and missing index files.
         tk::guarded([this] { RunStartupDatabaseChecks(this); });
         InstallIndexAudit(this);
+        m_auditsIndexes = true;
     }
 }
 

@@ -126,4 +126,5 @@ private:
     QMetaObject::Connection m_textWatch;
     bool m_shown = false;
     bool m_startWindowsOpened = false;
+    bool m_auditsIndexes = false; // this window's question about disagreeing indexes is in force
 };

@@ -244,7 +244,7 @@ void TXbaseDataSet::InternalOpen()
         // Once per table and run: an index that does not agree with its
         // table (restored apart from it, cut short) is offered for rebuilding
         // before anyone walks it. Exclusive opens are the maintenance's own.
-        static QSet<QString> audited;
+        QSet<QString> &audited = auditedTables();
         const QString key = QFileInfo(path).absoluteFilePath();
         if (!audited.contains(key)) {
             audited.insert(key);
@@ -803,9 +803,16 @@ TXbaseDataSet::IndexDisagreementHandler &TXbaseDataSet::indexDisagreementHandler
     return handler;
 }
 
+QSet<QString> &TXbaseDataSet::auditedTables()
+{
+    static QSet<QString> audited;
+    return audited;
+}
+
 void TXbaseDataSet::SetIndexDisagreementHandler(IndexDisagreementHandler handler)
 {
     indexDisagreementHandler() = std::move(handler);
+    auditedTables().clear();
 }
 
 bool TXbaseDataSet::HideDeleted()

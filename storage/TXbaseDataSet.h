@@ -14,6 +14,7 @@
 #include "toolkit/data/DataSet.h"
 #include "toolkit/data/DataSource.h"
 
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -79,7 +80,7 @@ public:
     // or more keys than records, a broken page chain): the table's path and
     // the engine's finding. The table is closed during the call, so the
     // handler may rebuild the index; the open goes on afterwards. Without a
-    // handler no table is audited.
+    // handler no table is audited; setting one starts the run afresh.
     using IndexDisagreementHandler = std::function<void(const QString &path, const QString &finding)>;
     static void SetIndexDisagreementHandler(IndexDisagreementHandler handler);
 
@@ -182,6 +183,7 @@ private:
     [[noreturn]] void engineError(const QString &what) const;
     static QString engineMessage();
     static IndexDisagreementHandler &indexDisagreementHandler();
+    static QSet<QString> &auditedTables(); // since the handler was set
     // Posts a pending edit before the record under it is read again or
     // the engine is moved, so that no edit is lost and no lock stays.
     void settleEdit();
