@@ -31,14 +31,6 @@ constexpr int kTextSearch = 27105;
 constexpr int kTextNoMatch = 27106;
 constexpr int kTextInBrowser = 27107;
 
-// A text of the language file, or the English default when the file has
-// none (a language file older than the guide).
-QString text(int number, const char *fallback)
-{
-    const QString t = LangText(number);
-    return t.isEmpty() ? QString::fromUtf8(fallback) : t;
-}
-
 QString readPage(const QString &path)
 {
     QFile file(path);
@@ -71,7 +63,7 @@ HelpWindow *HelpWindow::open(const QString &folder, QWidget *parent)
 HelpWindow::HelpWindow(const QString &folder, QWidget *parent) : QWidget(parent, Qt::Window), m_folder(folder)
 {
     setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(text(kTextCaption, "Tessaron - Help"));
+    setWindowTitle(LangTextOr(kTextCaption, "Tessaron - Help"));
     setWindowIcon(appicons::icon(QStringLiteral("help")));
     resize(860, 640);
 
@@ -88,17 +80,17 @@ HelpWindow::HelpWindow(const QString &folder, QWidget *parent) : QWidget(parent,
         bar->addWidget(b);
         return b;
     };
-    QToolButton *contents = button(QStringLiteral("btnContents"), text(kTextContents, "&Contents"),
+    QToolButton *contents = button(QStringLiteral("btnContents"), LangTextOr(kTextContents, "&Contents"),
                                    appicons::icon(QStringLiteral("help")));
-    m_back = button(QStringLiteral("btnBack"), text(kTextBack, "&Back"), QIcon::fromTheme(QStringLiteral("go-previous")));
-    m_forward = button(QStringLiteral("btnForward"), text(kTextForward, "&Forward"),
+    m_back = button(QStringLiteral("btnBack"), LangTextOr(kTextBack, "&Back"), QIcon::fromTheme(QStringLiteral("go-previous")));
+    m_forward = button(QStringLiteral("btnForward"), LangTextOr(kTextForward, "&Forward"),
                        QIcon::fromTheme(QStringLiteral("go-next")));
     if (m_back->icon().isNull())
         m_back->setArrowType(Qt::LeftArrow);
     if (m_forward->icon().isNull())
         m_forward->setArrowType(Qt::RightArrow);
     bar->addSeparator();
-    auto *label = new QLabel(text(kTextSearch, "&Search:"), bar);
+    auto *label = new QLabel(LangTextOr(kTextSearch, "&Search:"), bar);
     bar->addWidget(label);
     m_search = new QLineEdit(bar);
     m_search->setObjectName(QStringLiteral("edtSearch"));
@@ -107,7 +99,7 @@ HelpWindow::HelpWindow(const QString &folder, QWidget *parent) : QWidget(parent,
     label->setBuddy(m_search);
     bar->addWidget(m_search);
     bar->addSeparator();
-    QToolButton *external = button(QStringLiteral("btnInBrowser"), text(kTextInBrowser, "Open in &browser"), QIcon());
+    QToolButton *external = button(QStringLiteral("btnInBrowser"), LangTextOr(kTextInBrowser, "Open in &browser"), QIcon());
 
     m_results = new QListWidget(this);
     m_results->setObjectName(QStringLiteral("lstResults"));
@@ -207,7 +199,7 @@ void HelpWindow::runSearch()
         item->setData(Qt::UserRole, page);
     }
     if (found.isEmpty())
-        new QListWidgetItem(text(kTextNoMatch, "Nothing found"), m_results);
+        new QListWidgetItem(LangTextOr(kTextNoMatch, "Nothing found"), m_results);
     m_results->show();
     if (!found.isEmpty()) {
         m_results->setCurrentRow(0);

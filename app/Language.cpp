@@ -16,6 +16,12 @@ QString LangText(int number)
     return tk::langText(number);
 }
 
+QString LangTextOr(int number, const char *fallback)
+{
+    const QString text = LangText(number);
+    return text.isEmpty() ? QString::fromUtf8(fallback) : text;
+}
+
 QString languageFileForCountry(int countryCode)
 {
     switch (countryCode) {

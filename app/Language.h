@@ -8,6 +8,9 @@ struct Config;
 
 // Language texts by number (the program's messages use 10001 and up).
 QString LangText(int number);
+// The same, or `fallback` (UTF-8) when the language file has no such text
+// (a file older than the window asking).
+QString LangTextOr(int number, const char *fallback);
 
 // The language file's name: `Language` of Tessaron.INI, else chosen by the
 // country of the user's locale (Germany, Austria, Switzerland, Luxembourg:

@@ -49,12 +49,6 @@ constexpr int kTextCannotWrite = 10517;
 constexpr int kTextEditing = 10518;
 constexpr int kTextNothingToExport = 10536;
 
-QString text(int number, const char *fallback)
-{
-    const QString t = LangText(number);
-    return t.isEmpty() ? QString::fromUtf8(fallback) : t;
-}
-
 const char *extensionOf(ExchangeCommands::Format format)
 {
     switch (format) {
@@ -69,11 +63,11 @@ QString filterOf(ExchangeCommands::Format format)
 {
     QString own;
     switch (format) {
-    case ExchangeCommands::Format::VCard: own = text(kTextVCardFiles, "vCard-Dateien (*.vcf *.vcard)"); break;
-    case ExchangeCommands::Format::ICalendar: own = text(kTextICalendarFiles, "iCalendar-Dateien (*.ics *.ical)"); break;
-    case ExchangeCommands::Format::Csv: own = text(kTextCsvFiles, "CSV-Dateien (*.csv *.txt)"); break;
+    case ExchangeCommands::Format::VCard: own = LangTextOr(kTextVCardFiles, "vCard-Dateien (*.vcf *.vcard)"); break;
+    case ExchangeCommands::Format::ICalendar: own = LangTextOr(kTextICalendarFiles, "iCalendar-Dateien (*.ics *.ical)"); break;
+    case ExchangeCommands::Format::Csv: own = LangTextOr(kTextCsvFiles, "CSV-Dateien (*.csv *.txt)"); break;
     }
-    return own + QStringLiteral(";;") + text(kTextAllFiles, "Alle Dateien (*)");
+    return own + QStringLiteral(";;") + LangTextOr(kTextAllFiles, "Alle Dateien (*)");
 }
 
 // Country names of STAATEN (upper case) to their codes; empty when the
@@ -104,7 +98,7 @@ ExchangeCommands::ExchangeCommands(CollectionWindow &window, QPushButton *button
     m_menu = new QMenu(button);
     m_menu->setObjectName(QStringLiteral("mnuExchange"));
     auto add = [this](int number, const char *fallback, const char *name, std::function<void()> action) {
-        QAction *a = m_menu->addAction(text(number, fallback));
+        QAction *a = m_menu->addAction(LangTextOr(number, fallback));
         a->setObjectName(QString::fromLatin1(name));
         connect(a, &QAction::triggered, this, [action] { tk::guarded(action); });
     };
@@ -163,7 +157,7 @@ bool ExchangeCommands::refuseWhileEditing()
 {
     if (!m_window.tblMain->Editing())
         return false;
-    tk::MessageBox::information(&m_window, text(kTextEditing, "Bitte speichern oder verwerfen Sie zuerst die laufende Eingabe."));
+    tk::MessageBox::information(&m_window, LangTextOr(kTextEditing, "Bitte speichern oder verwerfen Sie zuerst die laufende Eingabe."));
     return true;
 }
 
@@ -172,14 +166,14 @@ bool ExchangeCommands::writeFile(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return true;
-    tk::MessageBox::error(&m_window, tk::formatText(text(kTextCannotWrite, "Die Datei %s kann nicht geschrieben werden.\n%s"),
+    tk::MessageBox::error(&m_window, tk::formatText(LangTextOr(kTextCannotWrite, "Die Datei %s kann nicht geschrieben werden.\n%s"),
                                                     {QDir::toNativeSeparators(path), file.errorString()}));
     return false;
 }
 
 exchange::Progress ExchangeCommands::progressFor(const QString &label, qint64 total, std::unique_ptr<QProgressDialog> &holder)
 {
-    holder = std::make_unique<QProgressDialog>(label, text(kTextCancel, "Abbrechen"), 0, static_cast<int>(std::max<qint64>(total, 1)),
+    holder = std::make_unique<QProgressDialog>(label, LangTextOr(kTextCancel, "Abbrechen"), 0, static_cast<int>(std::max<qint64>(total, 1)),
                                                &m_window);
     holder->setObjectName(QStringLiteral("dlgProgress"));
     holder->setWindowModality(Qt::WindowModal);
@@ -210,13 +204,13 @@ void ExchangeCommands::exportShown(Format format)
     exchange::openShown(notes, dataDir(), QStringLiteral("NOTIZEN.DBF"), QStringLiteral("1"), QString());
     std::unique_ptr<QProgressDialog> progress;
     const std::vector<exchange::Record> records =
-        exchange::readAll(table, &notes, progressFor(text(kTextExporting, "Export läuft..."), table.QueryRecCount(), progress));
+        exchange::readAll(table, &notes, progressFor(LangTextOr(kTextExporting, "Export läuft..."), table.QueryRecCount(), progress));
     const bool cancelled = progress->wasCanceled();
     progress.reset();
     if (cancelled)
         return;
     if (records.empty()) {
-        tk::MessageBox::information(&m_window, text(kTextNothingToExport, "Es werden keine Datensätze angezeigt; nichts wurde exportiert."));
+        tk::MessageBox::information(&m_window, LangTextOr(kTextNothingToExport, "Es werden keine Datensätze angezeigt; nichts wurde exportiert."));
         return;
     }
     QByteArray bytes;
@@ -229,7 +223,7 @@ void ExchangeCommands::exportShown(Format format)
     case Format::Csv: bytes = csv::write(csv::columnsOf(table), records); break;
     }
     if (writeFile(path, bytes))
-        tk::MessageBox::information(&m_window, tk::formatText(text(kTextExported, "%d Datensätze wurden in %s geschrieben."),
+        tk::MessageBox::information(&m_window, tk::formatText(LangTextOr(kTextExported, "%d Datensätze wurden in %s geschrieben."),
                                                               {static_cast<int>(records.size()), QDir::toNativeSeparators(path)}));
 }
 
@@ -252,7 +246,7 @@ void ExchangeCommands::exportCurrent()
     if (path.isEmpty())
         return;
     if (writeFile(path, vcard::writeAddress(current)))
-        tk::MessageBox::information(&m_window, tk::formatText(text(kTextExported, "%d Datensätze wurden in %s geschrieben."),
+        tk::MessageBox::information(&m_window, tk::formatText(LangTextOr(kTextExported, "%d Datensätze wurden in %s geschrieben."),
                                                               {1, QDir::toNativeSeparators(path)}));
 }
 
@@ -265,7 +259,7 @@ void ExchangeCommands::importFile(Format format)
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        tk::MessageBox::error(&m_window, tk::formatText(text(kTextCannotRead, "Die Datei %s kann nicht gelesen werden.\n%s"),
+        tk::MessageBox::error(&m_window, tk::formatText(LangTextOr(kTextCannotRead, "Die Datei %s kann nicht gelesen werden.\n%s"),
                                                         {QDir::toNativeSeparators(path), file.errorString()}));
         return;
     }
@@ -290,7 +284,7 @@ void ExchangeCommands::importFile(Format format)
     QApplication::restoreOverrideCursor();
 
     std::unique_ptr<QProgressDialog> progress;
-    exchange::Progress report = progressFor(text(kTextImporting, "Import läuft..."),
+    exchange::Progress report = progressFor(LangTextOr(kTextImporting, "Import läuft..."),
                                             static_cast<qint64>(parsed.records.size()), progress);
     try {
         lastImport = exchange::importRecords(dataDir(), schemaPosition(), parsed, report);

@@ -23,12 +23,6 @@ constexpr int kTextRefused = 10523;
 constexpr int kTextSyntax = 10525; // the problem texts follow in the order of exchange::Problem
 constexpr int kTextOk = 10537;
 
-QString text(int number, const char *fallback)
-{
-    const QString t = LangText(number);
-    return t.isEmpty() ? QString::fromUtf8(fallback) : t;
-}
-
 } // namespace
 
 QString TfrmImportSummary::textOf(const exchange::Finding &f)
@@ -48,7 +42,7 @@ QString TfrmImportSummary::textOf(const exchange::Finding &f)
         "konnte nicht gespeichert werden: %s",
     };
     const int index = static_cast<int>(f.problem);
-    const QString pattern = text(kTextSyntax + index, fallbacks[index]);
+    const QString pattern = LangTextOr(kTextSyntax + index, fallbacks[index]);
     QString detail = f.detail;
     if (f.problem == Problem::OpenEnded)
         detail = QLocale().toString(QDate::fromString(f.detail, QStringLiteral("yyyyMMdd")), QLocale::ShortFormat);
@@ -69,8 +63,8 @@ QString TfrmImportSummary::textOf(const exchange::Finding &f)
 QStringList TfrmImportSummary::linesOf(const exchange::ImportResult &result)
 {
     QStringList lines;
-    const QString line = text(kTextLine, "Zeile %d");
-    const QString refused = text(kTextRefused, "abgelehnt");
+    const QString line = LangTextOr(kTextLine, "Zeile %d");
+    const QString refused = LangTextOr(kTextRefused, "abgelehnt");
     for (const exchange::Finding &f : result.findings) {
         QString entry = tk::formatText(line, {f.line}) + QStringLiteral(": ") + textOf(f);
         if (f.refused)
@@ -84,12 +78,12 @@ TfrmImportSummary::TfrmImportSummary(QWidget *parent, const QString &fileName, c
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("TfrmImportSummary"));
-    setWindowTitle(text(kTextCaption, "Import-Ergebnis") + QStringLiteral(" \u2013 ") + QFileInfo(fileName).fileName());
+    setWindowTitle(LangTextOr(kTextCaption, "Import-Ergebnis") + QStringLiteral(" \u2013 ") + QFileInfo(fileName).fileName());
     auto *layout = new QVBoxLayout(this);
-    QString count = tk::formatText(text(kTextCount, "%d Datensätze hinzugefügt, %d Einträge abgelehnt."),
+    QString count = tk::formatText(LangTextOr(kTextCount, "%d Datensätze hinzugefügt, %d Einträge abgelehnt."),
                                    {result.added, result.refused});
     if (result.cancelled)
-        count += QLatin1Char('\n') + text(kTextCancelled, "Der Import wurde abgebrochen.");
+        count += QLatin1Char('\n') + LangTextOr(kTextCancelled, "Der Import wurde abgebrochen.");
     lblCount = new QLabel(count, this);
     lblCount->setObjectName(QStringLiteral("lblCount"));
     lblCount->setWordWrap(true);
@@ -102,7 +96,7 @@ TfrmImportSummary::TfrmImportSummary(QWidget *parent, const QString &fileName, c
     meFindings->setVisible(!result.findings.empty());
     layout->addWidget(meFindings, 1);
     auto *buttons = new QDialogButtonBox(this);
-    btnOK = buttons->addButton(text(kTextOk, "&OK"), QDialogButtonBox::AcceptRole);
+    btnOK = buttons->addButton(LangTextOr(kTextOk, "&OK"), QDialogButtonBox::AcceptRole);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);

@@ -4,7 +4,6 @@
 
 #include "xbase/api/Repair.h"
 #include "xbase/table/Env.h"
-#include "xbase/text/Codepage.h"
 
 #include <iostream>
 
@@ -19,11 +18,11 @@ int cmdRepair(const Args &args)
     if (args.positional.size() != 1)
         return fail("usage: xbtool repair F.DBF [--password P]");
     std::string password;
-    std::size_t bad = 0;
-    if (args.has("password") && !utf8ToCp1252(args.get("password"), password, &bad))
-        return fail("password: character not in Windows-1252 at byte " + std::to_string(bad));
+    Status s = passwordOf(args, password);
+    if (!s)
+        return fail(s);
     TableRepairResult r;
-    Status s = repairTable(Env::posix(), args.positional[0], password, r);
+    s = repairTable(Env::posix(), args.positional[0], password, r);
     for (const std::string &copy : r.copies)
         std::cout << "kept: " << copy << "\n";
     if (!s)

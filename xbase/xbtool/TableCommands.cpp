@@ -151,12 +151,18 @@ Status toTableText(const std::string &what, const std::string &utf8, std::string
 
 } // namespace
 
+Status passwordOf(const Args &args, std::string &out)
+{
+    out.clear();
+    return args.has("password") ? toTableText("password", args.get("password"), out) : Status::ok();
+}
+
 Status applyPassword(const Args &args, Table &table)
 {
     if (!args.has("password"))
         return Status::ok();
     std::string password;
-    Status s = toTableText("password", args.get("password"), password);
+    Status s = passwordOf(args, password);
     if (s)
         table.setPassword(password);
     return s;

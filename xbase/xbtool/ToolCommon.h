@@ -48,7 +48,9 @@ const std::vector<Command> &repairCommands();
 // *damaged receives the number of damaged tags. Returns 1 when there are.
 int checkTags(xb::Table &table, int *damaged);
 
-// Sets the table's password from --password (UTF-8 on the command line).
+// The --password (UTF-8 on the command line) as table text; empty when none.
+xb::Status passwordOf(const Args &args, std::string &out);
+// Sets the table's password from --password.
 xb::Status applyPassword(const Args &args, xb::Table &table);
 // Fails unless the table is plain or the password matches.
 xb::Status requireReadable(const Args &args, xb::Table &table);
